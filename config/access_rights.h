@@ -1,0 +1,61 @@
+// The access rights: whom the filter applies to.
+//
+// A map from the name the host published to an entry with a filtered state,
+// ascending byte-wise by name; groups own their members (as published, which
+// may be groups in turn). Not thread-safe: callers hold the shared-data lock.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "plugin/host_interfaces.h"
+
+namespace avex {
+
+struct AccessEntry {
+  std::string name;
+  std::string description;
+  uint32_t isGroup = 0;
+  uint32_t state = 0;  // 1: filtering is enabled for this user or group
+  uint32_t hostFlag = 0;
+  uint32_t hostValue = 0;
+  std::map<std::string, AccessEntry> members;
+};
+
+using AccessEntryMap = std::map<std::string, AccessEntry>;
+
+class AccessRights {
+ public:
+  // Adds a top-level entry; false (and no change) when the name is present.
+  bool Add(const std::string& name, const std::string& description, uint32_t isGroup,
+           uint32_t state, uint32_t hostFlag, uint32_t hostValue);
+
+  // The top-level entry with exactly this name, or null.
+  const AccessEntry* Find(const std::string& name) const;
+  AccessEntry* Find(const std::string& name);
+
+  void Empty() { entries_.clear(); }
+
+  const AccessEntryMap& Entries() const { return entries_; }
+  AccessEntryMap& Entries() { return entries_; }
+
+  // Rebuilds the map from the host's records (null pointers skipped): known
+  // names keep a set filtered state, every other name gets `defaultFilter`;
+  // a name published twice keeps its first record; groups get their members,
+  // each with `defaultFilter`. A group that lists itself, directly or through
+  // member groups, is not followed round again. A null array that promises
+  // records changes nothing and answers false; a member array that does is
+  // read as no members.
+  bool RefreshUsers(uint32_t count, HostUserRecord* const* records, bool defaultFilter);
+
+ private:
+  AccessEntryMap entries_;
+};
+
+// Whether filtering applies to a request's user (the name as the request
+// gives it, already lower-cased by the caller).
+bool IsUserFiltered(const AccessRights& rights, const std::string& userName, bool applyToAllUsers,
+                    bool forceFiltering);
+
+}  // namespace avex

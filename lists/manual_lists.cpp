@@ -1,0 +1,129 @@
+#include "lists/manual_lists.h"
+
+#include <memory>
+#include <utility>
+
+#include "lists/exact_index.h"
+#include "lists/partial_matcher.h"
+#include "lists/url.h"
+
+namespace avex {
+
+struct ManualLists::Index {
+  explicit Index(const ManualLists& lists)
+      : urls(lists.urls_), sites(lists.sites_), partials(lists.partials_) {}
+
+  ExactIndex urls;
+  ExactIndex sites;
+  PartialMatcher partials;
+};
+
+ManualLists::ManualLists(const ManualLists& other)
+    : urls_(other.urls_),
+      sites_(other.sites_),
+      partials_(other.partials_),
+      index_(std::atomic_load(&other.index_)) {}
+
+ManualLists& ManualLists::operator=(const ManualLists& other) {
+  if (this != &other) {
+    urls_ = other.urls_;
+    sites_ = other.sites_;
+    partials_ = other.partials_;
+    index_ = std::atomic_load(&other.index_);
+  }
+  return *this;
+}
+
+ManualLists::ManualLists(ManualLists&& other) noexcept = default;
+ManualLists& ManualLists::operator=(ManualLists&& other) noexcept = default;
+ManualLists::~ManualLists() = default;
+
+bool ManualLists::InsertUrl(ManualEntry entry) {
+  std::string key = NormaliseUrl(entry.text);
+  if (urls_.find(key) != urls_.end()) return false;
+  entry.text = key;
+  urls_.emplace(std::move(key), std::move(entry));
+  DropIndex();
+  return true;
+}
+
+bool ManualLists::InsertSite(ManualEntry entry) {
+  std::string key = NormaliseUrl(entry.text);
+  if (sites_.find(key) != sites_.end()) return false;
+  entry.text = key;
+  sites_.emplace(std::move(key), std::move(entry));
+  DropIndex();
+  return true;
+}
+
+void ManualLists::AppendPartial(ManualEntry entry) {
+  partials_.push_back(std::move(entry));
+  DropIndex();
+}
+
+void ManualLists::ClearUrls() {
+  urls_.clear();
+  DropIndex();
+}
+
+void ManualLists::ClearSites() {
+  sites_.clear();
+  DropIndex();
+}
+
+void ManualLists::ClearPartials() {
+  partials_.clear();
+  DropIndex();
+}
+
+bool operator==(const ManualLists& a, const ManualLists& b) {
+  return a.urls_ == b.urls_ && a.sites_ == b.sites_ && a.partials_ == b.partials_;
+}
+
+void ManualLists::PrepareIndex() const { CurrentIndex(); }
+
+void ManualLists::DropIndex() { std::atomic_store(&index_, std::shared_ptr<const Index>()); }
+
+std::shared_ptr<const ManualLists::Index> ManualLists::CurrentIndex() const {
+  std::shared_ptr<const Index> index = std::atomic_load(&index_);
+  if (!index) {
+    index = std::make_shared<const Index>(*this);
+    std::atomic_store(&index_, index);
+  }
+  return index;
+}
+
+std::optional<int32_t> LookupManualClassification(const ManualLists& lists,
+                                                  std::string_view normalisedUrl) {
+  const std::shared_ptr<const ManualLists::Index> index = lists.CurrentIndex();
+  if (!lists.urls_.empty()) {
+    if (std::optional<int32_t> hit = index->urls.Find(normalisedUrl)) return hit;
+  }
+  if (!lists.sites_.empty()) {
+    if (std::optional<int32_t> hit = index->sites.Find(HostOf(normalisedUrl))) return hit;
+  }
+  if (!lists.partials_.empty()) {
+    if (std::optional<uint32_t> first = index->partials.FirstMatch(normalisedUrl)) {
+      return index->partials.CategoryAt(*first);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<int32_t> LookupManualClassificationByWalk(const ManualLists& lists,
+                                                        std::string_view normalisedUrl) {
+  if (!lists.urls().empty()) {
+    auto hit = lists.urls().find(normalisedUrl);
+    if (hit != lists.urls().end()) return hit->second.categoryId;
+  }
+  if (!lists.sites().empty()) {
+    auto hit = lists.sites().find(HostOf(normalisedUrl));
+    if (hit != lists.sites().end()) return hit->second.categoryId;
+  }
+  if (std::optional<uint32_t> first = FirstPartialMatchByWalk(lists.partials(), normalisedUrl)) {
+    return lists.partials()[*first].categoryId;
+  }
+  return std::nullopt;
+}
+
+}  // namespace avex

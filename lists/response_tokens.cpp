@@ -1,0 +1,82 @@
+#include "lists/response_tokens.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "lists/html_escape.h"
+
+namespace avex {
+namespace {
+
+enum class Step { NothingFound, Replaced, TooLong };
+
+// One token of one pass: `in` with every occurrence of `token` replaced by
+// `value` into `out`; TooLong as soon as the result would pass `limit`.
+Step ReplaceEvery(const std::string& in, std::string_view token, std::string_view value,
+                  size_t limit, std::string* out) {
+  size_t at = in.find(token);
+  if (at == std::string::npos) return Step::NothingFound;
+  out->clear();
+  size_t from = 0;
+  while (at != std::string::npos) {
+    if (out->size() + (at - from) + value.size() > limit) return Step::TooLong;
+    out->append(in, from, at - from);
+    out->append(value);
+    from = at + token.size();
+    at = in.find(token, from);
+  }
+  if (out->size() + (in.size() - from) > limit) return Step::TooLong;
+  out->append(in, from, std::string::npos);
+  return Step::Replaced;
+}
+
+}  // namespace
+
+std::string PercentageText(float score) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%3.0f %%", static_cast<double>(score));
+  return text;
+}
+
+void ReplaceTokens(std::string* text, const ResponseTokens& tokens) {
+  const std::pair<std::string_view, const std::string*> order[] = {
+      {"##PLUGINNAME##", &tokens.pluginName}, {"##DATASOURCE##", &tokens.dataSource},
+      {"##USERNAME##", &tokens.userName},     {"##REASON##", &tokens.reason},
+      {"##PERCENTAGE##", &tokens.percentage}, {"##CATEGORY##", &tokens.category},
+      {"##VIRUS##", &tokens.category},
+  };
+  if (text->find("##") == std::string::npos) return;
+
+  const size_t base = text->size() + tokens.pluginName.size() + tokens.dataSource.size() +
+                      tokens.userName.size() + tokens.reason.size() +
+                      tokens.percentage.size() + tokens.category.size();
+  const size_t limit = TokenGrowthAllowance + TokenGrowthFactor * base;
+
+  // `text` holds the result of the last complete pass; a pass works on
+  // `current` and `scratch` and is only taken when it completes.
+  std::string current, scratch;
+  for (int pass = 0; pass < TokenPassLimit; ++pass) {
+    const std::string* in = text;
+    bool replaced = false;
+    for (const auto& [token, value] : order) {
+      Step step = ReplaceEvery(*in, token, *value, limit, &scratch);
+      if (step == Step::TooLong) return;
+      if (step == Step::Replaced) {
+        current.swap(scratch);
+        in = &current;
+        replaced = true;
+      }
+    }
+    if (!replaced) return;
+    text->swap(current);
+  }
+}
+
+ResponseTokens HtmlSafeTokens(const ResponseTokens& tokens) {
+  ResponseTokens safe = tokens;
+  safe.dataSource = HtmlEscaped(tokens.dataSource);
+  safe.userName = HtmlEscaped(tokens.userName);
+  return safe;
+}
+
+}  // namespace avex

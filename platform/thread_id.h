@@ -1,0 +1,10 @@
+// The calling thread's system id.
+#pragma once
+
+#include <cstdint>
+
+namespace avex::platform {
+
+uint32_t CurrentThreadId();
+
+}  // namespace avex::platform

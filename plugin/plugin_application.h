@@ -1,0 +1,96 @@
+// PluginApplication: the one process-wide object of the plug-in.
+//
+// It is constructed when the library is loaded and only sets values then (no
+// registry, mutex or library work may run under the system loader lock). The
+// exports forward to it. The host calls it from its own threads; Start and
+// Stop take no lock of their own.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "config/plugin_configuration.h"
+#include "config/shared_data_lock.h"
+#include "plugin/plugin_info_record.h"
+#include "plugin/scanning_interface_base.h"
+
+namespace avex {
+
+class ScanningInterface;
+
+class PluginApplication {
+ public:
+  PluginApplication() = default;
+  PluginApplication(const PluginApplication&) = delete;
+  PluginApplication& operator=(const PluginApplication&) = delete;
+
+  // Stores the host's interface version; always answers 2.
+  uint32_t SetApiVersion(uint32_t hostVersion);
+  // Every entry point but the version and mode queries refuses work below 2.
+  bool VersionAccepted() const { return hostApiVersion_ >= 2; }
+
+  const char* DisplayName() const;
+  bool SupportsService(int32_t service) const;
+
+  // 1 started, 0 failed.
+  int32_t Start(int32_t startType, int32_t consoleFlag);
+  // Always 1.
+  int32_t Stop();
+
+  // Destroys a scanning object the host gives back: 1 when destroyed; 0 below
+  // version 2, for null, or when the destruction raised an exception.
+  int32_t ReleaseInterface(ScanningInterfaceBase* object);
+
+  // Opens the help file beside the library at a context number; does nothing
+  // when HTML Help is not available.
+  void ShowHelp(uint32_t context);
+
+  bool ConsoleMode() const { return consoleMode_; }
+
+  // The live configuration: settings, lists, responses, access rights and the
+  // values beside them. Callers hold SharedData() while they read or change it.
+  PluginConfiguration& Configuration() { return configuration_; }
+  SharedDataLock& SharedData() { return sharedDataLock_; }
+
+  const PluginInfoRecord* InfoRecord() const { return infoRecord_.get(); }
+  const std::string& HelpFilePath() const { return helpFilePath_; }
+
+  // Scanning objects register for their lifetime, so that a stop can take
+  // their engine objects back before the engine library goes.
+  void RegisterObject(ScanningInterface* object);
+  void UnregisterObject(ScanningInterface* object);
+
+  // The window that owns help windows: the configuration dialog while it runs.
+  void SetMainWindow(void* window) { mainWindow_ = window; }
+
+ private:
+  void MaintainVendorKey();
+
+  uint32_t hostApiVersion_ = 0;
+  bool consoleMode_ = false;
+  std::unique_ptr<PluginInfoRecord> infoRecord_;
+  PluginConfiguration configuration_;
+  SharedDataLock sharedDataLock_;
+  std::string helpFilePath_;
+  // HTML Help stays loaded until the process ends: freeing a library from a
+  // global destructor would run under the loader lock.
+  void* htmlHelpLibrary_ = nullptr;
+  void* htmlHelpEntry_ = nullptr;
+  void* mainWindow_ = nullptr;
+  std::mutex liveObjectsMutex_;
+  std::set<ScanningInterface*> liveObjects_;
+};
+
+// The one instance, constructed at library load.
+PluginApplication& TheApplication();
+
+// The directory part of a module path, cut at its last separator (without it).
+std::string DirectoryOfModulePath(const std::string& path);
+
+// "%s%saurivex.chm" with the drive and the directory of a module path.
+std::string HelpFilePathFor(const std::string& modulePath);
+
+}  // namespace avex

@@ -1,0 +1,87 @@
+// ScanningInterface: the object through which the host does all per-request
+// and per-configuration work. One object serves one thread at a time; what it
+// shares with other objects (the live configuration) it reads under the
+// shared-data lock.
+//
+// Operations whose subsystems are not built yet (the request decision chain,
+// content scanning, the configuration transfer and dialog) answer
+// ResultNotSupported and record it where the host expects a record.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "config/category_table.h"
+#include "config/filter_settings.h"
+#include "engine/engine_objects.h"
+#include "plugin/scanning_interface_base.h"
+
+namespace avex {
+
+class PluginApplication;
+
+class ScanningInterface final : public ScanningInterfaceBase {
+ public:
+  // A new object for `application`, with a snapshot of its live settings.
+  explicit ScanningInterface(PluginApplication& application);
+
+  uint32_t SetUserDatabase(const HostUserDatabase* users) override;
+  uint32_t GetConfiguration(void* buffer, uint32_t* size) override;
+  uint32_t GetPluginInfo(void* buffer) override;
+  void SetNoSaveFlag(uint32_t value) override;
+  uint32_t GetNoSaveFlag() override;
+  uint32_t SetHostFlag(uint32_t value) override;
+  uint32_t SetState(uint32_t state) override;
+  uint32_t SetSource(const char* url, const char* contentType, uint32_t clientAddress,
+                     const char* userName) override;
+  uint32_t PutData(const void* data, uint32_t count) override;
+  uint32_t NotSupportedRecorded(uint32_t first, uint32_t second) override;
+  uint32_t NotSupportedUnrecorded(uint32_t first, uint32_t second) override;
+  uint32_t CheckData() override;
+  uint32_t GetResponse(uint32_t type, char* buffer, uint32_t* size) override;
+  uint32_t GetLastResult() override;
+  void SetLogger(HostLogger* logger) override;
+  uint32_t ShowConfiguration(void* window) override;
+  uint32_t ApplyConfiguration(const void* buffer, uint32_t count) override;
+  uint32_t GetInfo(uint32_t query, void* result, uint32_t size) override;
+  void Reset(bool active) override;
+  void Destroy() override;
+
+  // For the plug-in's own test page and tests.
+  void SetForceFiltering(uint32_t force) { forceFiltering_ = force; }
+  float CategoryPercentage(size_t row) const { return row < CategoryCount ? percentages_[row] : 0; }
+  const FilterSettings& Snapshot() const { return snapshot_; }
+  HostLogger* Logger() const { return logger_; }
+  int32_t RecordedCategory() const { return recordedCategory_; }
+
+  // Gives back the engine objects this object holds (the engine is about to
+  // go); the object then works as one without an engine. Caller holds the lock.
+  void ReleaseEngineObjects();
+
+ private:
+  ~ScanningInterface();
+  uint32_t Record(uint32_t result) { return lastResult_ = result; }
+  void ReleaseReplyObject();
+  const std::string& BlockPage(uint32_t type);
+
+  PluginApplication& application_;
+  uint32_t lastResult_ = 0;
+  uint32_t noSaveFlag_ = 0;
+  RequestObject* requestObject_ = nullptr;
+  ReplyObject* replyObject_ = nullptr;
+  bool replyComplete_ = false;
+  FilterSettings snapshot_;
+  uint32_t clientAddress_ = 0;
+  std::string url_;
+  std::string contentType_;
+  std::string userName_;
+  std::string htmlResponse_;
+  std::string textResponse_;
+  int32_t recordedCategory_ = CategoryNone;
+  HostLogger* logger_ = nullptr;
+  std::array<float, CategoryCount> percentages_{};
+  uint32_t forceFiltering_ = 0;
+};
+
+}  // namespace avex
