@@ -44,7 +44,7 @@ std::string CustomResponse::GetTitle(int index, const ResponseTokens& tokens) co
   std::string text;
   text.reserve(HtmlTitleOpen.size() + title_[1].size() + HtmlTitleClose.size());
   text.append(HtmlTitleOpen).append(title_[1]).append(HtmlTitleClose);
-  ReplaceTokens(&text, HtmlSafeTokens(tokens));
+  ReplaceTokensForHtml(&text, tokens);
   return text;
 }
 
@@ -61,7 +61,7 @@ std::string CustomResponse::GetBody(int index, const ResponseTokens& tokens) con
   text.append(HtmlBodyOpen).append(body_[1]).append("\r\n").append(tokens.pluginName);
   text.append(HtmlLinkOpen).append(MakerSiteAddress).append(HtmlLinkMiddle);
   text.append(MakerSiteAddress).append(HtmlBodyClose);
-  ReplaceTokens(&text, HtmlSafeTokens(tokens));
+  ReplaceTokensForHtml(&text, tokens);
   return text;
 }
 

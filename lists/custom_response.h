@@ -47,7 +47,7 @@ class CustomResponse {
   //   title: "<HTML><HEAD><TITLE>" title "</TITLE></HEAD>"
   //   body:  "<BODY style=...>" body CR LF plug-in name " - " link to the
   //          maker's site "</BODY></HTML>"
-  // with the data source and user name escaped for HTML (HtmlSafeTokens).
+  // with the data source and user name escaped for HTML (ReplaceTokensForHtml).
   // Any other index gives the stored Text title or body with its tokens
   // replaced by the values as they are.
   std::string GetTitle(int index, const ResponseTokens& tokens) const;

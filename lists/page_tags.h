@@ -23,10 +23,11 @@ namespace avex {
 
 // `text` without its page-structure tags, exactly as the loop above leaves it,
 // in time linear in the length of `text` (the loop itself is quadratic).
-// Upper-casing only matters for the ASCII letters of the eight keywords, and
-// in every ANSI code page the keywords' letters, the blank and the slash are
-// single-byte characters that only their own lower-case forms fold to, so the
-// test is made on ASCII letters regardless of the code page. Any thread.
+// Upper-casing only matters for the ASCII letters of the eight keywords, which
+// only their own lower-case forms fold to; and a keyword's letter always
+// follows the tag's "<", a blank, a slash or another of its letters, none of
+// which starts a double-byte character, so it is never the trail byte of one.
+// The test is therefore made on ASCII letters, in any ANSI code page. Any thread.
 std::string StripPageStructureTags(std::string_view text);
 
 }  // namespace avex

@@ -17,6 +17,7 @@ Step ReplaceEvery(const std::string& in, std::string_view token, std::string_vie
   size_t at = in.find(token);
   if (at == std::string::npos) return Step::NothingFound;
   out->clear();
+  out->reserve(in.size() + value.size());  // usually the only allocation
   size_t from = 0;
   while (at != std::string::npos) {
     if (out->size() + (at - from) + value.size() > limit) return Step::TooLong;
@@ -30,26 +31,23 @@ Step ReplaceEvery(const std::string& in, std::string_view token, std::string_vie
   return Step::Replaced;
 }
 
-}  // namespace
+// The values in the order of ResponseTokens' fields.
+struct TokenValues {
+  std::string_view pluginName, dataSource, userName, reason, percentage, category;
+};
 
-std::string PercentageText(float score) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%3.0f %%", static_cast<double>(score));
-  return text;
-}
-
-void ReplaceTokens(std::string* text, const ResponseTokens& tokens) {
-  const std::pair<std::string_view, const std::string*> order[] = {
-      {"##PLUGINNAME##", &tokens.pluginName}, {"##DATASOURCE##", &tokens.dataSource},
-      {"##USERNAME##", &tokens.userName},     {"##REASON##", &tokens.reason},
-      {"##PERCENTAGE##", &tokens.percentage}, {"##CATEGORY##", &tokens.category},
-      {"##VIRUS##", &tokens.category},
+void ReplaceTokenValues(std::string* text, const TokenValues& values) {
+  const std::pair<std::string_view, std::string_view> order[] = {
+      {"##PLUGINNAME##", values.pluginName}, {"##DATASOURCE##", values.dataSource},
+      {"##USERNAME##", values.userName},     {"##REASON##", values.reason},
+      {"##PERCENTAGE##", values.percentage}, {"##CATEGORY##", values.category},
+      {"##VIRUS##", values.category},
   };
   if (text->find("##") == std::string::npos) return;
 
-  const size_t base = text->size() + tokens.pluginName.size() + tokens.dataSource.size() +
-                      tokens.userName.size() + tokens.reason.size() +
-                      tokens.percentage.size() + tokens.category.size();
+  const size_t base = text->size() + values.pluginName.size() + values.dataSource.size() +
+                      values.userName.size() + values.reason.size() + values.percentage.size() +
+                      values.category.size();
   const size_t limit = TokenGrowthAllowance + TokenGrowthFactor * base;
 
   // `text` holds the result of the last complete pass; a pass works on
@@ -59,7 +57,7 @@ void ReplaceTokens(std::string* text, const ResponseTokens& tokens) {
     const std::string* in = text;
     bool replaced = false;
     for (const auto& [token, value] : order) {
-      Step step = ReplaceEvery(*in, token, *value, limit, &scratch);
+      Step step = ReplaceEvery(*in, token, value, limit, &scratch);
       if (step == Step::TooLong) return;
       if (step == Step::Replaced) {
         current.swap(scratch);
@@ -70,6 +68,37 @@ void ReplaceTokens(std::string* text, const ResponseTokens& tokens) {
     if (!replaced) return;
     text->swap(current);
   }
+}
+
+}  // namespace
+
+std::string PercentageText(float score) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%3.0f %%", static_cast<double>(score));
+  return text;
+}
+
+void ReplaceTokens(std::string* text, const ResponseTokens& tokens) {
+  ReplaceTokenValues(text, {tokens.pluginName, tokens.dataSource, tokens.userName, tokens.reason,
+                            tokens.percentage, tokens.category});
+}
+
+void ReplaceTokensForHtml(std::string* text, const ResponseTokens& tokens) {
+  if (text->find("##") == std::string::npos) return;
+  // Most URLs and user names need no escaping; only those that do are copied.
+  const std::string_view specials = "&<>\"'";
+  std::string dataSource, userName;
+  std::string_view dataSourceValue = tokens.dataSource, userNameValue = tokens.userName;
+  if (tokens.dataSource.find_first_of(specials) != std::string::npos) {
+    dataSource = HtmlEscaped(tokens.dataSource);
+    dataSourceValue = dataSource;
+  }
+  if (tokens.userName.find_first_of(specials) != std::string::npos) {
+    userName = HtmlEscaped(tokens.userName);
+    userNameValue = userName;
+  }
+  ReplaceTokenValues(text, {tokens.pluginName, dataSourceValue, userNameValue, tokens.reason,
+                            tokens.percentage, tokens.category});
 }
 
 ResponseTokens HtmlSafeTokens(const ResponseTokens& tokens) {

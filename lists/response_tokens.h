@@ -48,6 +48,10 @@ constexpr size_t TokenGrowthFactor = 16;
 // so far made of it. Any thread.
 void ReplaceTokens(std::string* text, const ResponseTokens& tokens);
 
+// ReplaceTokens for an HTML page: the same as ReplaceTokens with
+// HtmlSafeTokens(tokens), without copying the values that need no escaping.
+void ReplaceTokensForHtml(std::string* text, const ResponseTokens& tokens);
+
 // `tokens` with the values that come from the request - the data source and
 // the user name - escaped for HTML, so that a crafted URL or user name shows
 // on an HTML block page as text instead of running as markup or script. The

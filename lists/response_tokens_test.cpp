@@ -144,7 +144,7 @@ TEST(ResponseTokensReplace, EqualsThePassesOnGeneratedTexts) {
   const char* const pieces[] = {
       "##PLUGINNAME##", "##DATASOURCE##", "##USERNAME##", "##REASON##", "##PERCENTAGE##",
       "##CATEGORY##", "##VIRUS##", "##", "#", "USERNAME##", "##USER", "NAME", "CATEGORY##",
-      "##username##", "x", "yz", " ",
+      "##username##", "x", "yz", " ", "<", "&", "'",
   };
   const size_t pieceCount = sizeof pieces / sizeof pieces[0];
   std::mt19937 random(7);
@@ -166,6 +166,9 @@ TEST(ResponseTokensReplace, EqualsThePassesOnGeneratedTexts) {
     }
     std::string in = make(12);
     ASSERT_EQ(Replaced(in, t), TokensOracle(in, t)) << "case " << n << ": " << in;
+    std::string html = in;
+    ReplaceTokensForHtml(&html, t);
+    ASSERT_EQ(html, TokensOracle(in, HtmlSafeTokens(t))) << "html, case " << n << ": " << in;
   }
 }
 

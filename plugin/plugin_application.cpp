@@ -1,6 +1,8 @@
 #include "plugin/plugin_application.h"
 
 #include "config/settings_store.h"
+#include "engine/engine_library.h"
+#include "engine/engine_setup.h"
 #include "platform/calling_conventions.h"
 #include "platform/modules.h"
 #include "platform/registry.h"
@@ -89,9 +91,10 @@ int32_t PluginApplication::Start(int32_t startType, int32_t consoleFlag) {
   consoleMode_ = consoleFlag != 0;
   if (startType != 0) return 1;
 
-  // Start type 0 brings up the classification engine here once the engine
-  // binding exists (issue #5).
-  return 1;
+  platform::Trace(this, "Loading ACR\n");
+  std::string engineDirectory;
+  if (!FindEngineDirectory(kModuleName, &engineDirectory)) return 1;
+  return StartEngine(TheEngineLibrary(), &engine_, configuration_.settings, engineDirectory) ? 1 : 0;
 }
 
 void PluginApplication::RegisterObject(ScanningInterface* object) {
@@ -111,7 +114,7 @@ int32_t PluginApplication::Stop() {
     std::lock_guard<std::mutex> lock(liveObjectsMutex_);
     for (ScanningInterface* object : liveObjects_) object->ReleaseEngineObjects();
   }
-  // The engine is taken down here once the engine binding exists (issue #5).
+  ShutDownEngine(TheEngineLibrary(), &engine_);
   infoRecord_.reset();
   configuration_.responses.Clear();
   return 1;

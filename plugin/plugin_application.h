@@ -14,6 +14,7 @@
 
 #include "config/plugin_configuration.h"
 #include "config/shared_data_lock.h"
+#include "engine/engine_references.h"
 #include "plugin/plugin_info_record.h"
 #include "plugin/scanning_interface_base.h"
 
@@ -55,6 +56,11 @@ class PluginApplication {
   PluginConfiguration& Configuration() { return configuration_; }
   SharedDataLock& SharedData() { return sharedDataLock_; }
 
+  // The process's engine; null while none is up.
+  EngineInterface* Engine() const { return engine_.engine; }
+  // The engine references, for the console's own bring-up.
+  EngineReferences& EngineRefs() { return engine_; }
+
   const PluginInfoRecord* InfoRecord() const { return infoRecord_.get(); }
   const std::string& HelpFilePath() const { return helpFilePath_; }
 
@@ -73,6 +79,7 @@ class PluginApplication {
   bool consoleMode_ = false;
   std::unique_ptr<PluginInfoRecord> infoRecord_;
   PluginConfiguration configuration_;
+  EngineReferences engine_;
   SharedDataLock sharedDataLock_;
   std::string helpFilePath_;
   // HTML Help stays loaded until the process ends: freeing a library from a

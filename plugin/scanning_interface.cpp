@@ -3,9 +3,14 @@
 #include <cstring>
 
 #include "config/settings_store.h"
+#include "engine/engine_setup.h"
+#include "filter/event_log.h"
+#include "filter/content_scanning.h"
+#include "filter/decision_chain.h"
 #include "lists/block_response.h"
 #include "platform/trace.h"
 #include "plugin/plugin_application.h"
+#include "plugin/configuration_record.h"
 #include "plugin/plugin_names.h"
 
 namespace avex {
@@ -38,7 +43,23 @@ uint32_t ScanningInterface::SetUserDatabase(const HostUserDatabase* users) {
   }
 }
 
-uint32_t ScanningInterface::GetConfiguration(void*, uint32_t*) { return ResultNotSupported; }
+uint32_t ScanningInterface::GetConfiguration(void* buffer, uint32_t* size) {
+  try {
+    // A transfer in another thread must not be read half-replaced.
+    SharedDataGuard guard(application_.SharedData());
+    if (!guard.Held()) return Record(ResultFailed);
+    const PluginConfiguration& configuration = application_.Configuration();
+    if (buffer == nullptr) {
+      const uint32_t length = WriteConfigurationRecord(configuration, nullptr, 0);
+      if (size != nullptr) *size = length;
+      return length;
+    }
+    WriteConfigurationRecord(configuration, buffer, size != nullptr ? *size : 0);
+    return ResultOk;
+  } catch (...) {
+    return Record(ResultFailed);
+  }
+}
 
 uint32_t ScanningInterface::GetPluginInfo(void* buffer) {
   try {
@@ -63,18 +84,36 @@ uint32_t ScanningInterface::SetState(uint32_t state) {
     if (state > 3) return Record(ResultStateRefused);
     SharedDataGuard guard(application_.SharedData());
     if (!guard.Held()) return Record(ResultStateRefused);
-    if (state == 0 && !active_) Reset(true);
+    if (state == 0 && !request_.active) Reset(true);
     return Record(ResultOk);
   } catch (...) {
     return Record(ResultStateRefused);
   }
 }
 
-uint32_t ScanningInterface::SetSource(const char*, const char*, uint32_t, const char*) {
-  return Record(ResultNotSupported);
+FilterContext ScanningInterface::Context() {
+  return FilterContext{application_.Configuration(), application_.SharedData(), snapshot_,
+                       application_.ConsoleMode(), application_.Engine()};
 }
 
-uint32_t ScanningInterface::PutData(const void*, uint32_t) { return Record(ResultNotSupported); }
+uint32_t ScanningInterface::SetSource(const char* url, const char* contentType, uint32_t clientAddress,
+                                      const char* userName) {
+  try {
+    const uint32_t result = avex::SetSource(request_, Context(), url, contentType, clientAddress, userName);
+    active_ = request_.active;
+    return Record(result);
+  } catch (...) {
+    return Record(ResultFailed);
+  }
+}
+
+uint32_t ScanningInterface::PutData(const void* data, uint32_t count) {
+  try {
+    return Record(avex::PutData(request_, Context(), data, count));
+  } catch (...) {
+    return Record(ResultFailed);
+  }
+}
 
 uint32_t ScanningInterface::NotSupportedRecorded(uint32_t, uint32_t) {
   return Record(ResultNotSupported);
@@ -84,7 +123,13 @@ uint32_t ScanningInterface::NotSupportedUnrecorded(uint32_t, uint32_t) {
   return ResultNotSupported;
 }
 
-uint32_t ScanningInterface::CheckData() { return Record(ResultNotSupported); }
+uint32_t ScanningInterface::CheckData() {
+  try {
+    return Record(avex::CheckData(request_, Context()));
+  } catch (...) {
+    return Record(ResultFailed);
+  }
+}
 
 const std::string& ScanningInterface::BlockPage(uint32_t type) {
   static const std::string kNone;
@@ -93,18 +138,19 @@ const std::string& ScanningInterface::BlockPage(uint32_t type) {
   std::string& cache = kind == ResponseKindHtml ? htmlResponse_ : textResponse_;
   if (!cache.empty()) return cache;
 
-  const size_t row = CategoryIndexOf(recordedCategory_);
+  const size_t row = CategoryIndexOf(request_.recordedCategory);
   ResponseTokens tokens;
   tokens.pluginName = kDisplayName;
-  tokens.dataSource = url_;
-  tokens.userName = userName_;
+  tokens.dataSource = request_.url;
+  tokens.userName = request_.userName;
   tokens.reason = CategoryReasonText(row);
-  tokens.percentage = PercentageText(row < CategoryCount ? percentages_[row] : 0);
+  tokens.percentage = PercentageText(row < CategoryCount ? request_.percentages[row] : 0);
   tokens.category = row < CategoryCount ? CategoryTable[row].name : "";
   // Building may insert into the shared response set.
   SharedDataGuard guard(application_.SharedData());
   if (!guard.Held()) return kNone;
-  BuildBlockResponse(&application_.Configuration().responses, recordedCategory_, kind, tokens, &cache);
+  BuildBlockResponse(&application_.Configuration().responses, request_.recordedCategory, kind, tokens,
+                     &cache);
   return cache;
 }
 
@@ -129,11 +175,33 @@ uint32_t ScanningInterface::GetResponse(uint32_t type, char* buffer, uint32_t* s
 
 uint32_t ScanningInterface::GetLastResult() { return lastResult_; }
 
-void ScanningInterface::SetLogger(HostLogger* logger) { logger_ = logger; }
+void ScanningInterface::SetLogger(HostLogger* logger) { request_.logger = logger; }
 
 uint32_t ScanningInterface::ShowConfiguration(void*) { return ResultNotSupported; }
 
-uint32_t ScanningInterface::ApplyConfiguration(const void*, uint32_t) { return ResultNotSupported; }
+uint32_t ScanningInterface::ApplyConfiguration(const void* buffer, uint32_t count) {
+  try {
+    if (buffer == nullptr || count == 0) return ResultOk;
+    // Requests read the live configuration under the lock; they see it
+    // either as it was or as it is after the whole record, never half of it.
+    SharedDataGuard guard(application_.SharedData());
+    if (!guard.Held()) return Record(ResultFailed);
+    PluginConfiguration& live = application_.Configuration();
+    PluginConfiguration applied = live;
+    // A record cut short must not leave categories without a block page.
+    if (!ReadConfigurationRecord(buffer, count, &applied)) AddDefaultResponses(&applied.responses);
+    applied.settings.lists.PrepareIndex();
+    live = std::move(applied);
+
+    const bool consoleMode = application_.ConsoleMode();
+    ReconfigureEngine(application_.EngineRefs(), live, consoleMode);
+    if (noSaveFlag_ == 0) SaveSettings(live);
+    if (!consoleMode) LogConfigurationChange(live, request_);
+    return ResultOk;
+  } catch (...) {
+    return Record(ResultFailed);
+  }
+}
 
 uint32_t ScanningInterface::GetInfo(uint32_t query, void* result, uint32_t size) {
   try {
@@ -161,29 +229,29 @@ uint32_t ScanningInterface::GetInfo(uint32_t query, void* result, uint32_t size)
 }
 
 void ScanningInterface::ReleaseReplyObject() {
-  if (replyObject_ == nullptr) return;
-  ReplyObject* reply = replyObject_;
-  replyObject_ = nullptr;
+  if (request_.replyObject == nullptr) return;
+  ReplyObject* reply = request_.replyObject;
+  request_.replyObject = nullptr;
   reply->release();
 }
 
 void ScanningInterface::Reset(bool) {
-  active_ = true;
-  recordedCategory_ = CategoryNone;
-  replyComplete_ = false;
-  forceFiltering_ = 0;
-  url_.clear();
-  contentType_.clear();
+  active_ = request_.active = true;
+  request_.recordedCategory = CategoryNone;
+  request_.replyComplete = 0;
+  request_.forceFiltering = 0;
+  request_.url.clear();
+  request_.contentType.clear();
   htmlResponse_.clear();
   textResponse_.clear();
-  percentages_.fill(0);
+  request_.percentages.fill(0);
   ReleaseReplyObject();
 }
 
 void ScanningInterface::ReleaseEngineObjects() {
-  if (requestObject_ != nullptr) {
-    RequestObject* request = requestObject_;
-    requestObject_ = nullptr;
+  if (request_.requestObject != nullptr) {
+    RequestObject* request = request_.requestObject;
+    request_.requestObject = nullptr;
     request->release();
   }
   ReleaseReplyObject();

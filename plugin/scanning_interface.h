@@ -3,9 +3,8 @@
 // shares with other objects (the live configuration) it reads under the
 // shared-data lock.
 //
-// Operations whose subsystems are not built yet (the request decision chain,
-// content scanning, the configuration transfer and dialog) answer
-// ResultNotSupported and record it where the host expects a record.
+// The configuration dialog is not built yet: ShowConfiguration answers
+// ResultNotSupported.
 #pragma once
 
 #include <array>
@@ -14,7 +13,8 @@
 
 #include "config/category_table.h"
 #include "config/filter_settings.h"
-#include "engine/engine_objects.h"
+#include "filter/filter_context.h"
+#include "filter/request_state.h"
 #include "plugin/scanning_interface_base.h"
 
 namespace avex {
@@ -49,11 +49,11 @@ class ScanningInterface final : public ScanningInterfaceBase {
   void Destroy() override;
 
   // For the plug-in's own test page and tests.
-  void SetForceFiltering(uint32_t force) { forceFiltering_ = force; }
-  float CategoryPercentage(size_t row) const { return row < CategoryCount ? percentages_[row] : 0; }
+  void SetForceFiltering(uint32_t force) { request_.forceFiltering = force; }
+  float CategoryPercentage(size_t row) const { return row < CategoryCount ? request_.percentages[row] : 0; }
   const FilterSettings& Snapshot() const { return snapshot_; }
-  HostLogger* Logger() const { return logger_; }
-  int32_t RecordedCategory() const { return recordedCategory_; }
+  FilterSettings& Snapshot() { return snapshot_; }
+  const RequestState& Request() const { return request_; }
 
   // Gives back the engine objects this object holds (the engine is about to
   // go); the object then works as one without an engine. Caller holds the lock.
@@ -62,26 +62,18 @@ class ScanningInterface final : public ScanningInterfaceBase {
  private:
   ~ScanningInterface();
   uint32_t Record(uint32_t result) { return lastResult_ = result; }
+  FilterContext Context();
   void ReleaseReplyObject();
   const std::string& BlockPage(uint32_t type);
 
   PluginApplication& application_;
   uint32_t lastResult_ = 0;
   uint32_t noSaveFlag_ = 0;
-  RequestObject* requestObject_ = nullptr;
-  ReplyObject* replyObject_ = nullptr;
-  bool replyComplete_ = false;
   FilterSettings snapshot_;
-  uint32_t clientAddress_ = 0;
-  std::string url_;
-  std::string contentType_;
-  std::string userName_;
+  // The request being worked on; its active flag mirrors the host-visible one.
+  RequestState request_;
   std::string htmlResponse_;
   std::string textResponse_;
-  int32_t recordedCategory_ = CategoryNone;
-  HostLogger* logger_ = nullptr;
-  std::array<float, CategoryCount> percentages_{};
-  uint32_t forceFiltering_ = 0;
 };
 
 }  // namespace avex

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# AVex.dll must export exactly the host's eight entry points, undecorated, and
-# import only system libraries (no mingw runtime DLL).
+# A DLL we ship must export exactly its entry points, undecorated, and import
+# only system libraries (no mingw runtime DLL).
+#   check_dll_interface.sh DLL EXPORT...
 set -euo pipefail
 dll="$1"
+shift
 dump="$(i686-w64-mingw32-objdump -p "$dll")"
 
-exports="$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^[ \t]*\[ *[0-9]+\]/ {print $NF; next} on {on=0}' <<<"$dump" | sort | tr '\n' ' ')"
-expected="PlugApiVersion PlugDisplayName PlugFabricateInterface PlugMode PlugReleaseInterface PlugStart PlugStop PlugSupportsService "
+exports="$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^[ \t]*\[ *[0-9]+\]/ {print $NF; next} on {on=0}' <<<"$dump" | LC_ALL=C sort | tr '\n' ' ')"
+expected="$(printf '%s\n' "$@" | LC_ALL=C sort | tr '\n' ' ')"
 if [ "$exports" != "$expected" ]; then
   echo "exports are: $exports"
   echo "expected:    $expected"

@@ -1,64 +1,23 @@
 // The entry points of the real plug-in library, loaded by path as the host
-// loads it. Each test loads the library afresh, so it starts as a host
-// process would: no version given, no start.
+// loads it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
-#include "host/plugin_exports.h"
 #include "host/scanning_table.h"
-#include "platform/modules.h"
-#include "platform/registry.h"
+#include "tests/loaded_plugin.h"
 
 namespace {
 
 namespace registry = avex::platform::registry;
+using avex::testing::kVendorKey;
 
-constexpr char kVendorKey[] = "SOFTWARE\\Orlo Ltd\\Aurivex PlugIn";
-
-std::string BuildDirectory() {
-  std::string self;
-  EXPECT_TRUE(avex::platform::OwnModuleFileName(&self));
-  return self.substr(0, self.find_last_of("\\/") + 1);
-}
-
-class PluginExportsTest : public ::testing::Test {
+class PluginExportsTest : public avex::testing::LoadedPluginTest {
  protected:
   void SetUp() override {
-#if !defined(_WIN32)
-    // The native registry is per process unless it lives in a file; the
-    // plug-in's copy of the code and this test then share it.
-    registryFile_ = ::testing::TempDir() + "avex_exports_registry.reg";
-    std::remove(registryFile_.c_str());
-    setenv("AVEX_REGISTRY", registryFile_.c_str(), 1);
-#endif
-    registry::DeleteKeyTree(kVendorKey);
-    uint32_t error = 0;
-    library_ = avex::platform::OpenLibrary(BuildDirectory() + "AVex.dll", &error);
-    ASSERT_NE(library_, nullptr) << "error " << error;
-    std::string missing;
-    ASSERT_TRUE(avex::host::ResolvePluginExports(library_, &plug_, &missing)) << missing;
+    LoadedPluginTest::SetUp();
+    Load();
   }
-
-  void TearDown() override {
-    avex::platform::CloseLibrary(library_);
-    registry::DeleteKeyTree(kVendorKey);
-#if !defined(_WIN32)
-    unsetenv("AVEX_REGISTRY");
-    std::remove(registryFile_.c_str());
-#endif
-  }
-
-  std::string PluginDirectory() {
-    std::string directory = BuildDirectory();
-    directory.pop_back();
-    return directory;
-  }
-
-  avex::platform::LibraryHandle library_ = nullptr;
-  avex::host::PluginExports plug_;
-  std::string registryFile_;
 };
 
 TEST_F(PluginExportsTest, EveryEntryPointRefusesWorkUntilTheHostGivesVersionTwo) {
