@@ -48,6 +48,18 @@ void LogIf(bool flag, const PluginConfiguration& config, const RequestState& req
   }
 }
 
+// The request's URL or user name as an event line shows it: a tab, line
+// break or other control byte would forge fields or whole lines in the
+// host's tab-separated log, so each is written as "?".
+std::string LogSafe(const std::string& text) {
+  std::string safe = text;
+  for (char& c : safe) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) c = '?';
+  }
+  return safe;
+}
+
 unsigned Octet(uint32_t address, int shift) { return static_cast<unsigned>((address >> shift) & 0xFF); }
 
 }  // namespace
@@ -56,8 +68,8 @@ std::string FormatEventLine(uint32_t clientAddress, const std::string& userName,
                             const std::string& text) {
   const std::string address = Formatted("%u.%u.%u.%u", Octet(clientAddress, 24), Octet(clientAddress, 16),
                                         Octet(clientAddress, 8), Octet(clientAddress, 0));
-  const char* user = userName.empty() ? "<system>" : userName.c_str();
-  return Formatted("%s\t%s\t%010u\t%s%s", address.c_str(), user, static_cast<unsigned>(threadId), "",
+  const std::string user = userName.empty() ? std::string("<system>") : LogSafe(userName);
+  return Formatted("%s\t%s\t%010u\t%s%s", address.c_str(), user.c_str(), static_cast<unsigned>(threadId), "",
                    text.c_str());
 }
 
@@ -81,8 +93,8 @@ void LogEvent(const PluginConfiguration& config, const RequestState& request, ui
 void LogBlocked(const PluginConfiguration& config, const RequestState& request,
                 const char* source) noexcept {
   LogIf(config.logging.logBlocked, config, request, EventKindDecision, [&] {
-    return Formatted("[%s] blocked %s for user %s", TextOrEmpty(source), request.url.c_str(),
-                     request.userName.c_str());
+    return Formatted("[%s] blocked %s for user %s", TextOrEmpty(source), LogSafe(request.url).c_str(),
+                     LogSafe(request.userName).c_str());
   });
 }
 
@@ -92,13 +104,14 @@ void LogBlockedScore(const PluginConfiguration& config, const RequestState& requ
     const CategoryInfo* row = FindCategory(request.recordedCategory);
     return Formatted("[%s - %3.0f percent %s] blocked %s for user %s", TextOrEmpty(source),
                      static_cast<double>(percentage), row != nullptr ? row->name : "",
-                     request.url.c_str(), request.userName.c_str());
+                     LogSafe(request.url).c_str(), LogSafe(request.userName).c_str());
   });
 }
 
 void LogAllowed(const PluginConfiguration& config, const RequestState& request) noexcept {
   LogIf(config.logging.logAllowed, config, request, EventKindDecision, [&] {
-    return Formatted("Explicitly allowed %s for user %s", request.url.c_str(), request.userName.c_str());
+    return Formatted("Explicitly allowed %s for user %s", LogSafe(request.url).c_str(),
+                     LogSafe(request.userName).c_str());
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -166,6 +167,32 @@ TEST_F(EventLogTest, ARequestWithoutLoggerWritesNothing) {
   LogAllowed(config, request);
   LogConfigurationChange(config, request);
   EXPECT_TRUE(logger.calls.empty());
+}
+
+}  // namespace
+}  // namespace avex
+
+namespace avex {
+namespace {
+
+TEST_F(EventLogTest, ControlBytesInTheUrlOrUserCannotForgeFieldsOrLines) {
+  request.url = std::string("http://a.example/x\tforged\r\n10.9.9.9\tadmin") + '\x7F' + '\x01';
+  request.userName = "eve\tadmin";
+  LogBlocked(config, request, "User URL List");
+  LogAllowed(config, request);
+  request.recordedCategory = 2;
+  LogBlockedScore(config, request, "AI", 70.0f);
+  ASSERT_EQ(logger.calls.size(), 3u);
+  for (const auto& call : logger.calls) {
+    // Exactly the three separators of the line's own columns, and no line break.
+    EXPECT_EQ(std::count(call.line.begin(), call.line.end(), '\t'), 3) << call.line;
+    EXPECT_EQ(call.line.find_first_of("\r\n\x7F\x01"), std::string::npos) << call.line;
+    EXPECT_NE(call.line.find("\teve?admin\t"), std::string::npos) << call.line;
+    EXPECT_NE(call.line.find("http://a.example/x?forged??10.9.9.9?admin?? for user eve?admin"), std::string::npos)
+        << call.line;
+  }
+  // The request itself keeps the real text for the decision and the block page.
+  EXPECT_EQ(request.userName, "eve\tadmin");
 }
 
 }  // namespace

@@ -2,20 +2,23 @@
 // the host sees.
 //
 //   avexhost PLUGIN [--api-version N] [--start-type N] [--console N] [--vendor-key]
-//                   [--users FILE] [--requests FILE] [--html]
-//                   [--config-in FILE] [--no-save] [--config-out FILE]
+//                   [--users FILE] [--requests FILE] [--pages DIR]
+//                   [config apply FILE] [config get FILE]
+//   avexhost config edit FILE SETTING...
 //
-// --users publishes users and groups (see user_directory.h); --requests feeds
-// one request per line: URL, content type ("-" for none), client address,
-// user, reply body file ("-" for none; relative to the requests file), tab
-// separated, and prints the text block page of a blocked one (--html: the
-// HTML page too). --config-in applies a configuration record from a file (as the
-// console's record reaches the engine process), --config-out writes the
-// object's record to a file.
+// --users publishes users and groups (user_directory.h); --requests replays
+// requests (request_replay.h), on an object fabricated after any applied
+// configuration, and --pages keeps their block pages. `config get` writes the
+// configuration record of the process to a file, `config apply` hands a
+// record file to the process, as the host carries it between the engine
+// process and the console (a console run sets the no-save flag, as the
+// console does: it never writes the registry). `config edit` changes one
+// setting in a record file (record_edit.h).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -23,6 +26,8 @@
 #include <vector>
 
 #include "host/plugin_exports.h"
+#include "host/record_edit.h"
+#include "host/request_replay.h"
 #include "host/scanning_table.h"
 #include "host/user_directory.h"
 #include "platform/registry.h"
@@ -38,10 +43,9 @@ struct Options {
   int32_t startType = 0;
   int32_t consoleFlag = 0;
   bool vendorKey = false;
-  bool html = false;
-  bool noSave = false;
   std::string users;
   std::string requests;
+  std::string pages;
   std::string configIn;
   std::string configOut;
 };
@@ -49,8 +53,9 @@ struct Options {
 int Usage() {
   std::fprintf(stderr,
                "usage: avexhost PLUGIN [--api-version N] [--start-type N] [--console N] [--vendor-key]\n"
-               "                [--users FILE] [--requests FILE] [--html]\n"
-               "                [--config-in FILE] [--no-save] [--config-out FILE]\n");
+               "                [--users FILE] [--requests FILE] [--pages DIR]\n"
+               "                [config apply FILE] [config get FILE]\n"
+               "       avexhost config edit FILE SETTING...\n");
   return 2;
 }
 
@@ -62,10 +67,14 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     const bool hasValue = i + 1 < argc;
     if (flag == "--vendor-key") {
       options->vendorKey = true;
-    } else if (flag == "--html") {
-      options->html = true;
-    } else if (flag == "--no-save") {
-      options->noSave = true;
+    } else if (flag == "config" && i + 2 < argc && std::strcmp(argv[i + 1], "apply") == 0) {
+      options->configIn = argv[i + 2];
+      i += 2;
+    } else if (flag == "config" && i + 2 < argc && std::strcmp(argv[i + 1], "get") == 0) {
+      options->configOut = argv[i + 2];
+      i += 2;
+    } else if (flag == "--pages" && hasValue) {
+      options->pages = argv[++i];
     } else if (flag == "--api-version" && hasValue) {
       options->apiVersion = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 0));
     } else if (flag == "--start-type" && hasValue) {
@@ -76,34 +85,11 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->users = argv[++i];
     } else if (flag == "--requests" && hasValue) {
       options->requests = argv[++i];
-    } else if (flag == "--config-in" && hasValue) {
-      options->configIn = argv[++i];
-    } else if (flag == "--config-out" && hasValue) {
-      options->configOut = argv[++i];
     } else {
       return false;
     }
   }
   return true;
-}
-
-const char* ResultName(uint32_t result) {
-  switch (result) {
-    case 0x00000000: return "ResultOk";
-    case 0x40000000: return "ResultPass";
-    case 0x41000000: return "ResultReject";
-    case 0x80000002: return "ResultInvalidParameter";
-    case 0x80000004: return "ResultNotReady";
-    case 0x80000005: return "ResultNotCompleted";
-    case 0x80000006: return "ResultFailed";
-    case 0x80000007: return "ResultIgnore";
-    case 0x80000009: return "ResultStateRefused";
-    case 0x8000000A: return "ResultNoSource";
-    case 0x8000000B: return "ResultNotApplicable";
-    case 0x8000000C: return "ResultNotSupported";
-    case 0x8000000D: return "ResultBufferTooSmall";
-    default: return "?";
-  }
 }
 
 // The host's event log: prints every line it is handed.
@@ -127,17 +113,6 @@ bool ReadFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-uint32_t ParseAddress(const std::string& text) {
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  if (std::sscanf(text.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d) != 4) return 0;
-  return (a & 255) << 24 | (b & 255) << 16 | (c & 255) << 8 | (d & 255);
-}
-
 // Prints the 534-byte information record field by field, as the host reads it.
 void PrintInfoRecord(void* object) {
   const ScanningObjectTable& table = avex::host::TableOf(object);
@@ -159,7 +134,7 @@ void PrintInfoQueries(void* object) {
   for (uint32_t query : {4u, 5u, 32u}) {
     uint32_t answer = 0;
     const uint32_t result = table.GetInfo(object, query, &answer, sizeof answer);
-    std::printf("GetInfo(%u) = %s, answer %u\n", query, ResultName(result), answer);
+    std::printf("GetInfo(%u) = %s, answer %u\n", query, avex::host::ResultName(result), answer);
   }
 }
 
@@ -173,79 +148,16 @@ void PrintVendorKey() {
   }
 }
 
-void PrintBlockPage(void* object, uint32_t type) {
-  const ScanningObjectTable& table = avex::host::TableOf(object);
-  uint32_t length = 0;
-  table.GetResponse(object, type, nullptr, &length);
-  std::vector<char> page(length + 1);
-  uint32_t size = length + 1;
-  const uint32_t result = table.GetResponse(object, type, page.data(), &size);
-  std::printf("  GetResponse(%s) = %s, %u bytes:\n    %s\n", type == 1 ? "HTML" : "text", ResultName(result),
-              size, result == 0 ? page.data() : "");
-}
-
-// One request as the proxy runs it: source, then the reply data if asked.
-void RunRequest(void* object, const std::vector<std::string>& fields, const std::string& baseDirectory,
-                bool html) {
-  const ScanningObjectTable& table = avex::host::TableOf(object);
-  const std::string& url = fields[0];
-  const char* contentType = fields[1] == "-" ? nullptr : fields[1].c_str();
-  std::printf("request %s (%s) from %s user %s\n", url.c_str(), contentType ? contentType : "no type",
-              fields[2].c_str(), fields[3].c_str());
-  table.Reset(object, 1);
-  uint32_t result = table.SetSource(object, url.c_str(), contentType, ParseAddress(fields[2]), fields[3].c_str());
-  std::printf("  SetSource = %s\n", ResultName(result));
-  if (result == 0) {
-    std::string body;
-    if (fields.size() > 4 && fields[4] != "-" && !ReadFile(baseDirectory + fields[4], &body)) {
-      std::printf("  cannot read reply body %s\n", fields[4].c_str());
-    }
-    constexpr size_t kBlock = 4096;
-    for (size_t at = 0; at < body.size() && result == 0; at += kBlock) {
-      const size_t count = std::min(kBlock, body.size() - at);
-      result = table.PutData(object, body.data() + at, static_cast<uint32_t>(count));
-    }
-    std::printf("  PutData(%zu bytes) = %s\n", body.size(), ResultName(result));
-    result = table.CheckData(object);
-    std::printf("  CheckData = %s\n", ResultName(result));
-  }
-  if (result == 0x41000000) {
-    PrintBlockPage(object, 2);
-    if (html) PrintBlockPage(object, 1);
-  }
-}
-
-void RunRequests(void* object, const std::string& path, bool html) {
-  std::ifstream file(path);
-  if (!file) {
-    std::printf("cannot read %s\n", path.c_str());
-    return;
-  }
-  std::string line;
-  while (std::getline(file, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> fields;
-    std::stringstream split(line);
-    for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
-    if (fields.size() < 4) {
-      std::printf("skipped (needs URL, type, address, user): %s\n", line.c_str());
-      continue;
-    }
-    RunRequest(object, fields, DirectoryOf(path), html);
-  }
-}
-
-void ApplyConfigurationFile(void* object, const std::string& path, bool noSave) {
+void ApplyConfigurationFile(void* object, const std::string& path, bool console) {
   const ScanningObjectTable& table = avex::host::TableOf(object);
   std::string record;
   if (!ReadFile(path, &record)) {
     std::printf("cannot read %s\n", path.c_str());
     return;
   }
-  table.SetNoSaveFlag(object, noSave ? 1 : 0);
+  table.SetNoSaveFlag(object, console ? 1 : 0);
   const uint32_t result = table.ApplyConfiguration(object, record.data(), static_cast<uint32_t>(record.size()));
-  std::printf("ApplyConfiguration(%zu bytes) = %s\n", record.size(), ResultName(result));
+  std::printf("ApplyConfiguration(%zu bytes) = %s\n", record.size(), avex::host::ResultName(result));
 }
 
 void WriteConfigurationFile(void* object, const std::string& path) {
@@ -256,7 +168,7 @@ void WriteConfigurationFile(void* object, const std::string& path) {
   size = length;
   const uint32_t result = table.GetConfiguration(object, record.data(), &size);
   std::ofstream(path, std::ios::binary).write(record.data(), static_cast<std::streamsize>(record.size()));
-  std::printf("GetConfiguration = %s, %u bytes written to %s\n", ResultName(result), length, path.c_str());
+  std::printf("GetConfiguration = %s, %u bytes written to %s\n", avex::host::ResultName(result), length, path.c_str());
 }
 
 int Run(const Options& options) {
@@ -299,13 +211,25 @@ int Run(const Options& options) {
     table.SetLogger(object, &logger);
     if (!options.users.empty()) {
       const uint32_t result = table.SetUserDatabase(object, &users.Database());
-      std::printf("SetUserDatabase(%u records) = %s\n", users.Database().count, ResultName(result));
+      std::printf("SetUserDatabase(%u records) = %s\n", users.Database().count, avex::host::ResultName(result));
     }
     PrintInfoQueries(object);
-    if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.noSave);
-    if (!options.requests.empty()) RunRequests(object, options.requests, options.html);
+    if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.consoleFlag != 0);
     if (!options.configOut.empty()) WriteConfigurationFile(object, options.configOut);
     std::printf("PlugReleaseInterface(object) = %d\n", plug.PlugReleaseInterface(object));
+  }
+  if (!options.requests.empty()) {
+    // A new object takes its snapshot of the settings as they are now.
+    void* requests = plug.PlugFabricateInterface();
+    if (requests != nullptr) {
+      const ScanningObjectTable& table = avex::host::TableOf(requests);
+      table.SetLogger(requests, &logger);
+      const char* trace = std::getenv("AVEX_TRACE");
+      avex::host::ReplayOptions replay{options.requests, trace ? trace : "", options.pages};
+      if (!replay.pagesFolder.empty()) std::filesystem::create_directories(replay.pagesFolder);
+      if (!avex::host::ReplayRequests(requests, replay)) std::printf("cannot read %s\n", options.requests.c_str());
+      plug.PlugReleaseInterface(requests);
+    }
   }
   std::printf("PlugReleaseInterface(null) = %d\n", plug.PlugReleaseInterface(nullptr));
   std::printf("PlugStop() = %d\n", plug.PlugStop());
@@ -315,7 +239,23 @@ int Run(const Options& options) {
 
 }  // namespace
 
+int EditRecord(int argc, char** argv) {
+  std::string error;
+  const std::vector<std::string> setting(argv + 4, argv + argc);
+  if (!avex::host::EditConfigurationRecord(argv[3], setting, &error)) {
+    std::printf("%s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s: set", argv[3]);
+  for (const std::string& word : setting) std::printf(" %s", word.c_str());
+  std::printf("\n");
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 4 && std::strcmp(argv[1], "config") == 0 && std::strcmp(argv[2], "edit") == 0) {
+    return EditRecord(argc, argv);
+  }
   Options options;
   if (!ParseOptions(argc, argv, &options)) return Usage();
   return Run(options);
