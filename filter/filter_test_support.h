@@ -9,21 +9,9 @@
 #include "filter/fake_engine_objects.h"
 #include "filter/filter_context.h"
 #include "filter/request_state.h"
+#include "tests/keeping_logger.h"
 
 namespace avex::testing {
-
-class KeepingLogger final : public HostLogger {
- public:
-  // The event texts, without the address, user and thread columns.
-  std::vector<std::string> texts;
-
-  uint32_t WriteEvent(uint32_t, uint32_t, const char* line, const char*) override {
-    std::string text = line;
-    for (int column = 0; column < 3; ++column) text.erase(0, text.find('\t') + 1);
-    texts.push_back(text);
-    return 0;
-  }
-};
 
 struct FilterFixture {
   FilterFixture() {

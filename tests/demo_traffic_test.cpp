@@ -12,23 +12,13 @@
 #include "host/scanning_table.h"
 #include "host/user_directory.h"
 #include "platform/registry_fixture.h"
+#include "tests/keeping_logger.h"
 #include "tests/loaded_plugin.h"
 
 namespace {
 
 constexpr uint32_t kOk = 0x00000000;
 constexpr uint32_t kReject = 0x41000000;
-
-class KeepingLogger final : public avex::HostLogger {
- public:
-  std::vector<std::string> texts;
-  uint32_t WriteEvent(uint32_t, uint32_t, const char* line, const char*) override {
-    std::string text = line;
-    for (int column = 0; column < 3; ++column) text.erase(0, text.find('\t') + 1);
-    texts.push_back(text);
-    return 0;
-  }
-};
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -55,7 +45,7 @@ TEST_F(DemoTrafficTest, EveryOutcome) {
   void* object = plug_.PlugFabricateInterface();
   ASSERT_NE(object, nullptr);
   const avex::host::ScanningObjectTable& slots = avex::host::TableOf(object);
-  KeepingLogger logger;
+  avex::testing::KeepingLogger logger;
   slots.SetLogger(object, &logger);
   ASSERT_EQ(slots.SetUserDatabase(object, &users.Database()), kOk);
 
@@ -91,7 +81,7 @@ TEST_F(DemoTrafficTest, EveryOutcome) {
     std::stringstream split(line);
     for (std::string part; std::getline(split, part, '\t');) field.push_back(part);
     const Expected& want = expected[index++];
-    logger.texts.clear();
+    logger.Clear();
 
     slots.Reset(object, 1);
     unsigned a, b, c, d;

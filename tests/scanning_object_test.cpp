@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/scanning_table.h"
+#include "tests/keeping_logger.h"
 #include "tests/loaded_plugin.h"
 
 namespace {
@@ -18,15 +19,6 @@ constexpr uint32_t kInvalidParameter = 0x80000002;
 constexpr uint32_t kStateRefused = 0x80000009;
 constexpr uint32_t kNotSupported = 0x8000000C;
 constexpr uint32_t kBufferTooSmall = 0x8000000D;
-
-class KeepingLogger final : public avex::HostLogger {
- public:
-  std::vector<std::string> lines;
-  uint32_t WriteEvent(uint32_t, uint32_t, const char* line, const char*) override {
-    lines.push_back(line);
-    return 0;
-  }
-};
 
 class ScanningObjectTest : public avex::testing::LoadedPluginTest {
  protected:
@@ -126,7 +118,7 @@ TEST_F(ScanningObjectTest, ContentIsScoredByTheEngine) {
 }
 
 TEST_F(ScanningObjectTest, ResetKeepsTheUserAndTheClientAddress) {
-  KeepingLogger logger;
+  avex::testing::KeepingLogger logger;
   Slots().SetLogger(object_, &logger);
   ASSERT_EQ(Slots().SetSource(object_, "http://library.example/", "text/html", 0x0A000111, "Pat"), kOk);
   Slots().Reset(object_, 1);
