@@ -182,17 +182,25 @@ uint32_t ScanningInterface::ShowConfiguration(void*) { return ResultNotSupported
 uint32_t ScanningInterface::ApplyConfiguration(const void* buffer, uint32_t count) {
   try {
     if (buffer == nullptr || count == 0) return ResultOk;
-    // Requests read the live configuration under the lock; they see it
-    // either as it was or as it is after the whole record, never half of it.
-    SharedDataGuard guard(application_.SharedData());
-    if (!guard.Held()) return Record(ResultFailed);
+    SharedDataLock& lock = application_.SharedData();
     PluginConfiguration& live = application_.Configuration();
-    PluginConfiguration applied = live;
+    PluginConfiguration applied;
+    {
+      SharedDataGuard guard(lock);
+      if (!guard.Held()) return Record(ResultFailed);
+      applied = live;
+    }
+    // Reading the record and building the list index take long for large
+    // lists; they work on the copy, so requests are not held up meanwhile.
     // A record cut short must not leave categories without a block page.
     if (!ReadConfigurationRecord(buffer, count, &applied)) AddDefaultResponses(&applied.responses);
     applied.settings.lists.PrepareIndex();
-    live = std::move(applied);
 
+    // Requests read the live configuration under the lock; they see it
+    // either as it was or as it is after the whole record, never half of it.
+    SharedDataGuard guard(lock);
+    if (!guard.Held()) return Record(ResultFailed);
+    live = std::move(applied);
     const bool consoleMode = application_.ConsoleMode();
     ReconfigureEngine(application_.EngineRefs(), live, consoleMode);
     if (noSaveFlag_ == 0) SaveSettings(live);
