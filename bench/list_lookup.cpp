@@ -27,6 +27,7 @@
 #include "lists/partial_matcher.h"
 #include "lists/url.h"
 #include "platform/named_mutex.h"
+#include "bench/text_generator.h"
 
 namespace avex {
 namespace {
@@ -70,44 +71,7 @@ double MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Texts of the shape of real lists: hosts of two to four syllables with a
-// number, paths of one to four segments, keywords with a number.
-class TextGenerator {
- public:
-  explicit TextGenerator(uint32_t seed) : random_(seed) {}
-
-  std::string Word(uint32_t minSyllables, uint32_t maxSyllables) {
-    static const char* const syllables[] = {"ka", "lo", "mi", "ter", "van", "zu", "pro", "net",
-                                            "shop", "bet", "cas", "ino", "news", "tube", "chat",
-                                            "blog", "win", "top", "max", "web", "soft", "star",
-                                            "play", "ra", "do", "fi", "gu", "sel", "mon"};
-    std::string word;
-    for (uint32_t n = Between(minSyllables, maxSyllables); n > 0; --n) {
-      word += syllables[Below(sizeof syllables / sizeof syllables[0])];
-    }
-    return word;
-  }
-
-  std::string Host() {
-    static const char* const tlds[] = {"com", "net", "org", "info", "co.uk", "de", "fr", "example"};
-    std::string host = Below(3) == 0 ? "www." : "";
-    return host + Word(2, 4) + std::to_string(Below(10000)) + "." + tlds[Below(8)];
-  }
-
-  std::string Path() {
-    std::string path;
-    for (uint32_t n = Between(1, 4); n > 0; --n) path += "/" + Word(1, 3);
-    return path;
-  }
-
-  std::string Keyword() { return Word(2, 3) + std::to_string(Between(100, 99999)); }
-
-  uint32_t Below(uint32_t n) { return static_cast<uint32_t>(random_() % n); }
-  uint32_t Between(uint32_t low, uint32_t high) { return low + Below(high - low + 1); }
-
- private:
-  std::mt19937 random_;
-};
+using bench::TextGenerator;
 
 struct Workload {
   ManualLists lists;

@@ -57,6 +57,7 @@
 #include "plugin/configuration_record.h"
 #include "plugin/plugin_names.h"
 #include "plugin/result_codes.h"
+#include "bench/text_generator.h"
 
 namespace avex {
 namespace {
@@ -136,45 +137,7 @@ double ShortestSeconds(int times, Work&& work) {
   return best;
 }
 
-// Texts of the shape of real lists: hosts of two to four syllables with a
-// number, paths of one to four segments. Keywords carry a hyphen, which no
-// generated host or path does, so a keyword occurs only where it is put.
-class TextGenerator {
- public:
-  explicit TextGenerator(uint32_t seed) : random_(seed) {}
-
-  std::string Word(uint32_t minSyllables, uint32_t maxSyllables) {
-    static const char* const kSyllables[] = {"ka", "lo", "mi", "ter", "van", "zu", "pro", "net",
-                                             "shop", "bet", "cas", "ino", "news", "tube", "chat",
-                                             "blog", "win", "top", "max", "web", "soft", "star",
-                                             "play", "ra", "do", "fi", "gu", "sel", "mon"};
-    std::string word;
-    for (uint32_t n = Between(minSyllables, maxSyllables); n > 0; --n) {
-      word += kSyllables[Below(sizeof kSyllables / sizeof kSyllables[0])];
-    }
-    return word;
-  }
-
-  std::string Host() {
-    static const char* const kTopLevel[] = {"com", "net", "org", "info", "co.uk", "de", "fr", "example"};
-    const std::string prefix = Below(3) == 0 ? "www." : "";
-    return prefix + Word(2, 4) + std::to_string(Below(10000)) + "." + kTopLevel[Below(8)];
-  }
-
-  std::string Path() {
-    std::string path;
-    for (uint32_t n = Between(1, 4); n > 0; --n) path += "/" + Word(1, 3);
-    return path;
-  }
-
-  std::string Keyword() { return Word(2, 3) + "-" + std::to_string(Between(100, 99999)); }
-
-  uint32_t Below(uint32_t n) { return static_cast<uint32_t>(random_() % n); }
-  uint32_t Between(uint32_t low, uint32_t high) { return low + Below(high - low + 1); }
-
- private:
-  std::mt19937 random_;
-};
+using bench::TextGenerator;
 
 enum RequestKind { kUrlListHit, kSiteListHit, kPartialListHit, kNoListEntry, kRequestKinds };
 
@@ -204,7 +167,7 @@ Traffic MakeTraffic(uint32_t entries, uint32_t requests) {
   for (uint32_t i = 0; i < entries; ++i) {
     urls.push_back("http://" + text.Host() + text.Path() + (text.Below(2) ? ".html" : ""));
     sites.push_back(text.Host());
-    keywords.push_back(text.Keyword());
+    keywords.push_back(text.Keyword("-"));
     lists.InsertUrl({urls.back(), CategoryBlocked});
     lists.InsertSite({sites.back(), 2});
     lists.AppendPartial({keywords.back(), 1});

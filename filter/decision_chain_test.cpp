@@ -101,7 +101,9 @@ TEST(SetSourceTest, OutcomesInTheirOrder) {
     EXPECT_EQ(f.state.recordedCategory, c.recorded) << c.name;
     EXPECT_EQ(f.logger.texts, c.events) << c.name;
     const size_t row = CategoryIndexOf(c.recorded);
-    if (row < CategoryCount) EXPECT_EQ(f.state.percentages[row], 100.0f) << c.name;
+    if (row < CategoryCount) {
+      EXPECT_EQ(f.state.percentages[row], 100.0f) << c.name;
+    }
   }
 }
 
