@@ -50,9 +50,7 @@ class ScanningInterface final : public ScanningInterfaceBase {
 
   // For the plug-in's own test page and tests.
   void SetForceFiltering(uint32_t force) { request_.forceFiltering = force; }
-  float CategoryPercentage(size_t row) const { return row < CategoryCount ? request_.percentages[row] : 0; }
   const FilterSettings& Snapshot() const { return snapshot_; }
-  FilterSettings& Snapshot() { return snapshot_; }
   const RequestState& Request() const { return request_; }
 
   // Gives back the engine objects this object holds (the engine is about to
