@@ -3,7 +3,7 @@
 //
 //   avexhost PLUGIN [--api-version N] [--start-type N] [--console N] [--vendor-key]
 //                   [--users FILE] [--requests FILE] [--pages DIR]
-//                   [config apply FILE] [config get FILE]
+//                   [config apply FILE] [configure [--screens DIR]] [config get FILE]
 //   avexhost config edit FILE SETTING...
 //
 // --users publishes users and groups (user_directory.h); --requests replays
@@ -12,8 +12,11 @@
 // configuration record of the process to a file, `config apply` hands a
 // record file to the process, as the host carries it between the engine
 // process and the console (a console run sets the no-save flag, as the
-// console does: it never writes the registry). `config edit` changes one
-// setting in a record file (record_edit.h).
+// console does: it never writes the registry). `configure` opens the
+// configuration dialog (ShowConfiguration) after any applied record, as the
+// console does, and --screens saves a picture of every page into DIR and
+// closes it with OK. `config edit` changes one setting in a record file
+// (record_edit.h).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -21,16 +24,19 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/dialog_tour.h"
 #include "host/plugin_exports.h"
 #include "host/record_edit.h"
 #include "host/request_replay.h"
 #include "host/scanning_table.h"
 #include "host/user_directory.h"
 #include "platform/registry.h"
+#include "platform/thread_id.h"
 
 namespace {
 
@@ -48,13 +54,15 @@ struct Options {
   std::string pages;
   std::string configIn;
   std::string configOut;
+  bool configure = false;
+  std::string screens;
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: avexhost PLUGIN [--api-version N] [--start-type N] [--console N] [--vendor-key]\n"
                "                [--users FILE] [--requests FILE] [--pages DIR]\n"
-               "                [config apply FILE] [config get FILE]\n"
+               "                [config apply FILE] [configure [--screens DIR]] [config get FILE]\n"
                "       avexhost config edit FILE SETTING...\n");
   return 2;
 }
@@ -73,6 +81,10 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     } else if (flag == "config" && i + 2 < argc && std::strcmp(argv[i + 1], "get") == 0) {
       options->configOut = argv[i + 2];
       i += 2;
+    } else if (flag == "configure") {
+      options->configure = true;
+    } else if (flag == "--screens" && hasValue) {
+      options->screens = argv[++i];
     } else if (flag == "--pages" && hasValue) {
       options->pages = argv[++i];
     } else if (flag == "--api-version" && hasValue) {
@@ -171,6 +183,18 @@ void WriteConfigurationFile(void* object, const std::string& path) {
   std::printf("GetConfiguration = %s, %u bytes written to %s\n", avex::host::ResultName(result), length, path.c_str());
 }
 
+void ShowConfigurationDialog(void* object, const std::string& screens) {
+  std::unique_ptr<avex::host::DialogTour> tour;
+  if (!screens.empty()) {
+    std::filesystem::create_directories(screens);
+    std::printf("pictures of the configuration dialog:\n");
+    tour = std::make_unique<avex::host::DialogTour>(screens, avex::platform::CurrentThreadId());
+  }
+  const uint32_t result = avex::host::TableOf(object).ShowConfiguration(object, nullptr);
+  tour.reset();
+  std::printf("ShowConfiguration = %s\n", avex::host::ResultName(result));
+}
+
 int Run(const Options& options) {
   uint32_t error = 0;
   avex::platform::LibraryHandle library = avex::platform::OpenLibrary(options.plugin, &error);
@@ -215,6 +239,7 @@ int Run(const Options& options) {
     }
     PrintInfoQueries(object);
     if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.consoleFlag != 0);
+    if (options.configure) ShowConfigurationDialog(object, options.screens);
     if (!options.configOut.empty()) WriteConfigurationFile(object, options.configOut);
     std::printf("PlugReleaseInterface(object) = %d\n", plug.PlugReleaseInterface(object));
   }

@@ -17,6 +17,7 @@ namespace {
 constexpr uint16_t kHtmlHelpOrdinal = 14;
 constexpr uint32_t kHelpContextCommand = 15;
 constexpr size_t kInstallDirectoryBufferBytes = 260;
+constexpr uint32_t kAboutHelpTopic = 6500;
 
 using HtmlHelpEntry = void*(AVEX_STDCALL*)(void* window, const char* file, uint32_t command,
                                            uintptr_t data);
@@ -145,6 +146,11 @@ void PluginApplication::ShowHelp(uint32_t context) {
   if (helpFilePath_.empty()) return;
   reinterpret_cast<HtmlHelpEntry>(htmlHelpEntry_)(mainWindow_, helpFilePath_.c_str(),
                                                   kHelpContextCommand, context);
+}
+
+void PluginApplication::ContextHelpRequest(uint32_t, uint32_t) {
+  if (mainWindow_ == nullptr) return;
+  ShowHelp(mainWindowTopics_ != nullptr ? mainWindowTopics_->ActiveHelpTopic() : kAboutHelpTopic);
 }
 
 }  // namespace avex

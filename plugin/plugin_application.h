@@ -22,6 +22,16 @@ namespace avex {
 
 class ScanningInterface;
 
+// What the main window (the configuration dialog) tells the help: the topic
+// of the page it shows.
+class HelpTopicSource {
+ public:
+  virtual uint32_t ActiveHelpTopic() const = 0;
+
+ protected:
+  ~HelpTopicSource() = default;
+};
+
 class PluginApplication {
  public:
   PluginApplication() = default;
@@ -69,8 +79,18 @@ class PluginApplication {
   void RegisterObject(ScanningInterface* object);
   void UnregisterObject(ScanningInterface* object);
 
-  // The window that owns help windows: the configuration dialog while it runs.
-  void SetMainWindow(void* window) { mainWindow_ = window; }
+  // The application-level context-help request (F1): opens the topic of the
+  // main window's active page. The context value and the help command are
+  // those of the request and do not choose the topic. Does nothing without a
+  // main window.
+  void ContextHelpRequest(uint32_t context, uint32_t command);
+
+  // The window that owns help windows, and the source of the topic that F1
+  // opens: the configuration dialog while it runs; null, null afterwards.
+  void SetMainWindow(void* window, const HelpTopicSource* topics) {
+    mainWindow_ = window;
+    mainWindowTopics_ = topics;
+  }
 
  private:
   void MaintainVendorKey();
@@ -87,6 +107,7 @@ class PluginApplication {
   void* htmlHelpLibrary_ = nullptr;
   void* htmlHelpEntry_ = nullptr;
   void* mainWindow_ = nullptr;
+  const HelpTopicSource* mainWindowTopics_ = nullptr;
   std::mutex liveObjectsMutex_;
   std::set<ScanningInterface*> liveObjects_;
 };

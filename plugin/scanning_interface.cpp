@@ -9,6 +9,7 @@
 #include "filter/decision_chain.h"
 #include "lists/block_response.h"
 #include "platform/trace.h"
+#include "plugin/configuration_dialog.h"
 #include "plugin/plugin_application.h"
 #include "plugin/configuration_record.h"
 #include "plugin/plugin_names.h"
@@ -177,7 +178,14 @@ uint32_t ScanningInterface::GetLastResult() { return lastResult_; }
 
 void ScanningInterface::SetLogger(HostLogger* logger) { request_.logger = logger; }
 
-uint32_t ScanningInterface::ShowConfiguration(void*) { return ResultNotSupported; }
+// The console's handle is not used: the dialog has no owner window.
+uint32_t ScanningInterface::ShowConfiguration(void*) {
+  try {
+    return RunConfigurationDialog(application_);
+  } catch (...) {
+    return Record(ResultFailed);
+  }
+}
 
 uint32_t ScanningInterface::ApplyConfiguration(const void* buffer, uint32_t count) {
   try {

@@ -2,9 +2,6 @@
 // and per-configuration work. One object serves one thread at a time; what it
 // shares with other objects (the live configuration) it reads under the
 // shared-data lock.
-//
-// The configuration dialog is not built yet: ShowConfiguration answers
-// ResultNotSupported.
 #pragma once
 
 #include <array>

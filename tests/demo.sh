@@ -43,3 +43,11 @@ host AVex.dll --start-type 0 --users traffic/users.txt config apply console.cfg 
 echo
 echo "== 4. A host that speaks interface version 1 is refused"
 host AVex.dll --api-version 1 | grep -E 'PlugDisplayName\(\) =|PlugStart'
+echo
+echo "== 5. The console opens the configuration dialog (on a virtual display); a picture of each page"
+mkdir -p ../screens
+host AVex.dll --start-type 1 --console 1 config apply engine.cfg configure --screens '..\screens' \
+  config get console-dialog.cfg | grep -E 'ShowConfiguration'
+for picture in ../screens/*.png; do
+  echo "  $(cd "$(dirname "$picture")" && pwd)/$(basename "$picture")"
+done

@@ -1,0 +1,269 @@
+#include "host/win32/dialog_driver.h"
+
+#include <commctrl.h>
+
+#include "host/png_file.h"
+
+namespace avex::host {
+
+namespace {
+
+constexpr int kSheetId = 1022;
+constexpr int kTreeId = 0xffff;
+constexpr char kDialogTitle[] = "Aurivex 3.0 for Corvane";
+constexpr DWORD kPollInterval = 20;
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string TextOf(HWND window) {
+  char text[1024] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+struct ThreadDialogSearch {
+  HWND owner;
+  HWND found;
+};
+
+BOOL CALLBACK FindConfigurationDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ThreadDialogSearch*>(data);
+  if (ClassOf(window) == "#32770" && TextOf(window) == kDialogTitle && IsWindowVisible(window) &&
+      GetWindow(window, GW_OWNER) == nullptr) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ThreadDialogSearch*>(data);
+  if (ClassOf(window) == "#32770" && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::string TreeItemText(HWND tree, HTREEITEM item) {
+  char text[256] = {};
+  TVITEMA data = {};
+  data.mask = TVIF_TEXT;
+  data.hItem = item;
+  data.pszText = text;
+  data.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+  return text;
+}
+
+}  // namespace
+
+HWND DialogDriver::WaitForDialog(DWORD uiThread, DWORD timeoutMs) {
+  HWND dialog = nullptr;
+  WaitFor(
+      [&] {
+        ThreadDialogSearch search = {nullptr, nullptr};
+        EnumThreadWindows(uiThread, FindConfigurationDialog, reinterpret_cast<LPARAM>(&search));
+        dialog = search.found;
+        return dialog != nullptr && DialogDriver(dialog).ActivePage() != nullptr;
+      },
+      timeoutMs);
+  return dialog;
+}
+
+DialogDriver::DialogDriver(HWND dialog) : dialog_(dialog) {}
+
+DWORD DialogDriver::UiThread() const { return GetWindowThreadProcessId(dialog_, nullptr); }
+
+HWND DialogDriver::Tree() const { return GetDlgItem(GetDlgItem(dialog_, kSheetId), kTreeId); }
+
+std::vector<std::string> DialogDriver::TreeItems() const {
+  std::vector<std::string> items;
+  HWND tree = Tree();
+  for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+    items.push_back(TreeItemText(tree, item));
+  }
+  return items;
+}
+
+std::vector<int> DialogDriver::TreeItemImages() const {
+  std::vector<int> images;
+  HWND tree = Tree();
+  for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+    TVITEMA data = {};
+    data.mask = TVIF_IMAGE;
+    data.hItem = item;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    images.push_back(data.iImage);
+  }
+  return images;
+}
+
+std::string DialogDriver::SelectedTreeItem() const {
+  HTREEITEM item = TreeView_GetSelection(Tree());
+  return item != nullptr ? TreeItemText(Tree(), item) : std::string();
+}
+
+bool DialogDriver::SelectTreeItem(const std::string& title) const {
+  HWND tree = Tree();
+  for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
+    if (TreeItemText(tree, item) != title) continue;
+    PostMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    return true;
+  }
+  return false;
+}
+
+HWND DialogDriver::ActivePage() const {
+  HWND sheet = GetDlgItem(dialog_, kSheetId);
+  for (HWND child = GetWindow(sheet, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == "#32770" && IsWindowVisible(child)) return child;
+  }
+  return nullptr;
+}
+
+std::string DialogDriver::ActivePageTitle() const {
+  HWND page = ActivePage();
+  return page != nullptr ? TextOf(page) : std::string();
+}
+
+HWND DialogDriver::Control(int id) const {
+  HWND page = ActivePage();
+  HWND control = page != nullptr ? GetDlgItem(page, id) : nullptr;
+  return control != nullptr ? control : GetDlgItem(dialog_, id);
+}
+
+bool DialogDriver::IsChecked(int id) const {
+  return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::string DialogDriver::Text(int id) const { return TextOf(Control(id)); }
+
+void DialogDriver::Type(int id, const std::string& text) const {
+  SendMessageA(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool DialogDriver::Click(int id) const {
+  HWND button = Control(id);
+  if (button == nullptr || !IsWindowEnabled(button) || !IsWindowVisible(button)) return false;
+  PostMessageA(button, BM_CLICK, 0, 0);
+  return true;
+}
+
+void DialogDriver::Focus(HWND control) const {
+  // The dialog manager of the nearest dialog around the control moves the focus.
+  HWND holder = GetParent(control);
+  while (holder != nullptr && ClassOf(holder) != "#32770") holder = GetParent(holder);
+  SendMessageA(holder != nullptr ? holder : dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
+HWND DialogDriver::FocusedControl() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(UiThread(), &info);
+  return info.hwndFocus;
+}
+
+void DialogDriver::PressKeys(const std::vector<WORD>& keys) const {
+  SetForegroundWindow(dialog_);
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    inputs.push_back(input);
+  }
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = *key;
+    input.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(input);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  Settle();
+}
+
+HWND DialogDriver::WaitForMessageBox(DWORD timeoutMs) const {
+  HWND box = nullptr;
+  WaitFor(
+      [&] {
+        ThreadDialogSearch search = {dialog_, nullptr};
+        EnumThreadWindows(UiThread(), FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+        box = search.found;
+        return box != nullptr;
+      },
+      timeoutMs);
+  return box;
+}
+
+std::string DialogDriver::MessageBoxText(HWND box) {
+  std::string text;
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) != "Static" || (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
+    const std::string line = TextOf(child);
+    if (line.size() > text.size()) text = line;
+  }
+  return text;
+}
+
+void DialogDriver::AnswerMessageBox(HWND box, int id) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+bool DialogDriver::WaitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(kPollInterval);
+  }
+  return true;
+}
+
+void DialogDriver::Settle() const {
+  for (int round = 0; round < 3; ++round) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(dialog_, WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &ignored);
+    Sleep(50);
+  }
+}
+
+bool DialogDriver::Screenshot(const std::string& path) const {
+  RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
+  Settle();
+  RECT frame;
+  GetWindowRect(dialog_, &frame);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;  // top-down
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, picture);
+  BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+  GdiFlush();
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+  const auto* pixels = static_cast<const uint8_t*>(bits);
+  for (size_t i = 0; i < static_cast<size_t>(width) * static_cast<size_t>(height); ++i) {
+    rgb[i * 3] = pixels[i * 4 + 2];
+    rgb[i * 3 + 1] = pixels[i * 4 + 1];
+    rgb[i * 3 + 2] = pixels[i * 4];
+  }
+  SelectObject(memory, previous);
+  DeleteObject(picture);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return WritePng(path, static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgb);
+}
+
+}  // namespace avex::host

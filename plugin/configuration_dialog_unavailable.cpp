@@ -1,0 +1,10 @@
+// The native build has no user interface.
+#include "plugin/configuration_dialog.h"
+
+#include "plugin/result_codes.h"
+
+namespace avex {
+
+uint32_t RunConfigurationDialog(PluginApplication&) { return ResultNotSupported; }
+
+}  // namespace avex

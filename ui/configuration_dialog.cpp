@@ -1,0 +1,102 @@
+#include "ui/configuration_dialog.h"
+
+#include <stdexcept>
+
+#include "plugin/configuration_dialog.h"
+#include "plugin/result_codes.h"
+#include "ui/module_instance.h"
+
+namespace avex::ui {
+
+CConfigurationDialog::CConfigurationDialog(PluginApplication& application)
+    : CTabDialog(IDD_CONFIGURATION, application),
+      miscSettingsPage_(application.Configuration()),
+      loggingPage_(application.Configuration()),
+      loggingPageShown_(application.Configuration().hostLoggingCapable != 0) {
+  pageTable_ = {{&categoriesPage_, 6510},   {&manualClassificationsPage_, 6520},
+                {&userSetupPage_, 6530},    {&miscSettingsPage_, 6540},
+                {&customResponsesPage_, 6550}, {&testUrlPage_, 6560}};
+  if (loggingPageShown_) pageTable_.push_back({&loggingPage_, 6570});
+  pageTable_.push_back({&aboutPage_, kAboutHelpTopic});
+}
+
+CConfigurationDialog::~CConfigurationDialog() {
+  // The pages are children of the sheet: they go before the sheet's own
+  // object does.
+  if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+LRESULT CConfigurationDialog::OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  CTabDialog::OnInitDialog(message, wParam, lParam, handled);
+  Application().SetMainWindow(hwnd_, this);
+  if (!sheet_.SubclassPlaceholder(hwnd_, IDC_SHEET_PLACEHOLDER)) return TRUE;
+  sheet_.SetImageList(images_.List());
+  sheet_.SetTreePaneWidth(kTreePaneWidth);
+  for (const PageEntry& entry : pageTable_) sheet_.AddPage(entry.page);
+  sheet_.SetActivePage(&categoriesPage_);
+  return TRUE;
+}
+
+LRESULT CConfigurationDialog::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+  Application().SetMainWindow(nullptr, nullptr);
+  handled = FALSE;
+  return 0;
+}
+
+uint32_t CConfigurationDialog::ActiveHelpTopic() const {
+  const CTabPage* active = sheet_.GetActivePage();
+  for (const PageEntry& entry : pageTable_) {
+    if (entry.page == active) return entry.helpTopic;
+  }
+  return kAboutHelpTopic;
+}
+
+CTabPage* CConfigurationDialog::ApplyPages() {
+  if (!categoriesPage_.Apply()) return &categoriesPage_;
+  if (!manualClassificationsPage_.Apply()) return &manualClassificationsPage_;
+  if (!userSetupPage_.Apply()) return &userSetupPage_;
+  if (!customResponsesPage_.Apply()) return &customResponsesPage_;
+  if (!miscSettingsPage_.Apply()) return &miscSettingsPage_;
+  if (loggingPageShown_ && !loggingPage_.Apply()) return &loggingPage_;
+  if (!aboutPage_.Apply()) return &aboutPage_;
+  return nullptr;
+}
+
+LRESULT CConfigurationDialog::OnOK(WORD, WORD, HWND, BOOL&) {
+  if (CTabPage* refusing = ApplyPages()) {
+    sheet_.SetActivePage(refusing);
+    if (refusing->FailedControl() != 0) SetFocus(refusing->Item(refusing->FailedControl()));
+    return 0;
+  }
+  if (DoDataExchange(true)) EndDialog(IDOK);
+  return 0;
+}
+
+LRESULT CConfigurationDialog::OnCancel(WORD, WORD, HWND, BOOL&) {
+  EndDialog(IDCANCEL);
+  return 0;
+}
+
+LRESULT CConfigurationDialog::OnHelp(WORD, WORD, HWND, BOOL&) {
+  Application().ShowHelp(ActiveHelpTopic());
+  return 0;
+}
+
+bool CConfigurationDialog::PreTranslateMessage(MSG& message) {
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) return true;
+  return IsDialogMessageA(hwnd_, &message) != FALSE;
+}
+
+}  // namespace avex::ui
+
+namespace avex {
+
+uint32_t RunConfigurationDialog(PluginApplication& application) {
+  ui::InitialiseCommonControls();
+  ui::CConfigurationDialog dialog(application);
+  const INT_PTR result = dialog.Run();
+  if (result == -1) throw std::runtime_error("the configuration dialog could not be created");
+  return result == IDOK ? ResultOk : ResultNotCompleted;
+}
+
+}  // namespace avex
