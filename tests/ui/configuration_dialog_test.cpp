@@ -1,179 +1,26 @@
-// The configuration dialog of the real AVex.dll, opened by the console's
-// ShowConfiguration through the host's slot table and worked only as a
-// person could: tree items, typing, clicks, keys and message boxes. What the
-// dialog did is read back from the record GetConfiguration returns.
-#include <gtest/gtest.h>
-
+// The configuration dialog's frame and its Misc settings, Logging and About
+// pages, opened by the console's ShowConfiguration through the host's slot
+// table and worked only as a person could: tree items, typing, clicks, keys
+// and message boxes. What the dialog did is read back from the record
+// GetConfiguration returns.
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "config/plugin_configuration.h"
-#include "host/scanning_table.h"
-#include "host/win32/dialog_driver.h"
-#include "platform/process.h"
 #include "platform/registry.h"
-#include "platform/thread_id.h"
-#include "plugin/configuration_record.h"
 #include "resources/resource_ids.h"
-#include "tests/keeping_logger.h"
-#include "tests/loaded_plugin.h"
+#include "tests/ui/dialog_fixture.h"
 
 namespace {
 
 using avex::PluginConfiguration;
 using avex::host::DialogDriver;
+using namespace avex::testing;
 
-constexpr uint32_t kResultOk = 0;
-constexpr uint32_t kResultNotCompleted = 0x80000005;
-constexpr uint32_t kResultReject = 0x41000000;
-constexpr char kRangeMessage[] = "Please enter an integer between 1 and 2147483647.";
-
-std::string RecordOf(const PluginConfiguration& configuration) {
-  std::string record(avex::WriteConfigurationRecord(configuration, nullptr, 0), '\0');
-  avex::WriteConfigurationRecord(configuration, &record[0], static_cast<uint32_t>(record.size()));
-  return record;
-}
-
-class ConfigurationDialogTest : public avex::testing::LoadedPluginTest {
- protected:
-  void SetUp() override {
-    LoadedPluginTest::SetUp();
-    if (GetEnvironmentVariableA("DISPLAY", nullptr, 0) == 0) GTEST_SKIP() << "the dialog needs a display";
-  }
-
-  void TearDown() override {
-    CloseConsole();
-    LoadedPluginTest::TearDown();
-  }
-
-  // The console as the host starts it, with `configuration` carried over
-  // from the engine process.
-  void StartConsole(const PluginConfiguration& configuration) {
-    if (library_ == nullptr) Load();
-    plug_.PlugApiVersion(2);
-    ASSERT_EQ(plug_.PlugStart(1, 1), 1);
-    console_ = plug_.PlugFabricateInterface();
-    ASSERT_NE(console_, nullptr);
-    Slots().SetNoSaveFlag(console_, 1);
-    const std::string record = RecordOf(configuration);
-    ASSERT_EQ(Slots().ApplyConfiguration(console_, record.data(), static_cast<uint32_t>(record.size())), 0u);
-  }
-
-  void CloseConsole() {
-    if (dialogThread_.joinable()) {
-      // A test that failed half-way leaves the dialog open: close it as a person would.
-      if (dialog_ != nullptr) {
-        DialogDriver::WaitFor([&] {
-          DialogDriver driver(dialog_);
-          if (HWND box = driver.WaitForMessageBox(0)) DialogDriver::AnswerMessageBox(box, IDOK);
-          PostMessageA(dialog_, WM_COMMAND, IDCANCEL, 0);
-          return !IsWindow(dialog_);
-        });
-      }
-      dialogThread_.join();
-    }
-    if (console_ != nullptr) {
-      plug_.PlugReleaseInterface(console_);
-      plug_.PlugStop();
-      console_ = nullptr;
-    }
-  }
-
-  const avex::host::ScanningObjectTable& Slots() const { return avex::host::TableOf(console_); }
-
-  // Opens the dialog on a thread of its own, the console's user-interface
-  // thread, and waits until it shows its first page.
-  DialogDriver OpenDialog() {
-    std::atomic<uint32_t> uiThread{0};
-    dialogThread_ = std::thread([this, &uiThread] {
-      uiThread = avex::platform::CurrentThreadId();
-      dialogResult_ = Slots().ShowConfiguration(console_, nullptr);
-    });
-    DialogDriver::WaitFor([&] { return uiThread != 0; });
-    dialog_ = DialogDriver::WaitForDialog(uiThread);
-    EXPECT_NE(dialog_, nullptr) << "the dialog did not appear";
-    return DialogDriver(dialog_);
-  }
-
-  // Waits for the dialog to close; what ShowConfiguration answered.
-  uint32_t DialogResult() {
-    if (dialogThread_.joinable()) dialogThread_.join();
-    dialog_ = nullptr;
-    return dialogResult_;
-  }
-
-  std::string ConsoleRecord() {
-    uint32_t size = 0;
-    std::string record(Slots().GetConfiguration(console_, nullptr, &size), '\0');
-    EXPECT_EQ(Slots().GetConfiguration(console_, &record[0], &size), 0u);
-    return record;
-  }
-
-  PluginConfiguration ConsoleConfiguration() {
-    const std::string record = ConsoleRecord();
-    PluginConfiguration configuration;
-    EXPECT_TRUE(avex::ReadConfigurationRecord(record.data(), static_cast<uint32_t>(record.size()), &configuration));
-    return configuration;
-  }
-
-  // Selects a page in the tree and waits until it shows.
-  static void ShowPage(const DialogDriver& driver, const std::string& title) {
-    ASSERT_TRUE(driver.SelectTreeItem(title)) << title;
-    ASSERT_TRUE(DialogDriver::WaitFor([&] { return driver.ActivePageTitle() == title; })) << title;
-  }
-
-  // Answers the message box the dialog shows with OK; its text.
-  static std::string AnswerMessageBox(const DialogDriver& driver) {
-    HWND box = driver.WaitForMessageBox();
-    if (box == nullptr) return "(no message box)";
-    const std::string text = DialogDriver::MessageBoxText(box);
-    DialogDriver::AnswerMessageBox(box, IDOK);
-    DialogDriver::WaitFor([&] { return !IsWindow(box); });
-    return text;
-  }
-
-  // An engine process (the harness, a process of its own) applies and saves
-  // `record`; then an engine start in this process blocks a listed URL. The
-  // event lines it logged.
-  size_t EngineLogLinesAfterApplying(const std::string& record) {
-    const std::string directory = avex::testing::ProgramDirectory();
-    const std::string recordFile = directory + "console_record.cfg";
-    std::ofstream(recordFile, std::ios::binary).write(record.data(), static_cast<std::streamsize>(record.size()));
-    {
-      avex::platform::ChildProcess engineProcess;
-      EXPECT_TRUE(engineProcess.Start({directory + "avexhost.exe", directory + "AVex.dll", "--start-type", "1",
-                                       "--console", "0", "config", "apply", recordFile}));
-      EXPECT_EQ(engineProcess.Wait(), 0);
-    }
-    std::remove(recordFile.c_str());
-
-    plug_.PlugApiVersion(2);
-    EXPECT_EQ(plug_.PlugStart(1, 0), 1);
-    void* engine = plug_.PlugFabricateInterface();
-    if (engine == nullptr) return 0;
-    avex::testing::KeepingLogger logger;
-    const avex::host::ScanningObjectTable& slots = avex::host::TableOf(engine);
-    slots.SetLogger(engine, &logger);
-    slots.Reset(engine, 1);
-    EXPECT_EQ(slots.SetSource(engine, "http://blocked.example/page", "text/html", 0x0A000001, "pupil"),
-              kResultReject);
-    plug_.PlugReleaseInterface(engine);
-    plug_.PlugStop();
-    return logger.lines.size();
-  }
-
-  void* console_ = nullptr;
-  std::thread dialogThread_;
-  HWND dialog_ = nullptr;
-  std::atomic<uint32_t> dialogResult_{0xFFFFFFFF};
-};
+class ConfigurationDialogTest : public DialogTest {};
 
 TEST_F(ConfigurationDialogTest, TreeListsThePagesInOrderWithTheLoggingPageOnlyForALoggingHost) {
   struct Case {
@@ -362,7 +209,7 @@ TEST_F(ConfigurationDialogTest, KeysMoveBetweenPagesAndOutOfThem) {
 }
 
 TEST_F(ConfigurationDialogTest, HelpAndF1OpenTheTopicOfTheActivePage) {
-  const std::string journal = avex::testing::ProgramDirectory() + "help_journal.txt";
+  const std::string journal = ProgramDirectory() + "help_journal.txt";
   std::remove(journal.c_str());
   SetEnvironmentVariableA("AVEX_HELP_JOURNAL", journal.c_str());
   PluginConfiguration configuration;
@@ -392,7 +239,7 @@ TEST_F(ConfigurationDialogTest, HelpAndF1OpenTheTopicOfTheActivePage) {
     }
     char line[512];
     std::snprintf(line, sizeof line, "%p|%saurivex.chm|15|%u", static_cast<void*>(driver.Dialog()),
-                  avex::testing::ProgramDirectory().c_str(), c.topic);
+                  ProgramDirectory().c_str(), c.topic);
     expected.push_back(line);
   }
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
@@ -408,7 +255,7 @@ TEST_F(ConfigurationDialogTest, HelpAndF1OpenTheTopicOfTheActivePage) {
 // The console's record, carried to an engine process that applies and saves
 // it, changes what the next engine start does: here, logging turned off.
 TEST_F(ConfigurationDialogTest, ConsoleRecordChangesTheEngineProcess) {
-  ASSERT_TRUE(avex::platform::registry::WriteDword(avex::testing::kHostSettingsKey, "SessionLoggingCapable", 1));
+  ASSERT_TRUE(avex::platform::registry::WriteDword(kHostSettingsKey, "SessionLoggingCapable", 1));
   PluginConfiguration configuration;
   configuration.hostLoggingCapable = 1;
   configuration.settings.lists.InsertUrl({"http://blocked.example/page", avex::CategoryBlocked});
