@@ -17,10 +17,12 @@
 namespace avex::ui {
 
 struct DataExchangeField {
-  enum class Kind { Text, Integer, Check, Radio };
+  enum class Kind { Text, Integer, Check, Radio, ComboIndex };
   Kind kind;
   int controlId;
-  void* member;  // std::string*, int64_t*, bool* or int* (the checked button of a radio group, -1 for none)
+  // std::string*, int64_t*, bool*, or int* (the checked button of a radio
+  // group, or the selected item of a combo box; -1 for none)
+  void* member;
   int64_t minimum = 0;
   int64_t maximum = 0;
 };
@@ -39,6 +41,9 @@ inline DataExchangeField CheckField(int controlId, bool* member) {
 // `controlId` is the first button of the group (the one with the group style).
 inline DataExchangeField RadioField(int controlId, int* member) {
   return {DataExchangeField::Kind::Radio, controlId, member};
+}
+inline DataExchangeField ComboIndexField(int controlId, int* member) {
+  return {DataExchangeField::Kind::ComboIndex, controlId, member};
 }
 
 // A whole number from the text of an edit box: optional blanks around an

@@ -113,6 +113,9 @@ void Dialog::LoadField(const DataExchangeField& field) {
     case DataExchangeField::Kind::Check:
       CheckDlgButton(hwnd_, field.controlId, *static_cast<bool*>(field.member) ? BST_CHECKED : BST_UNCHECKED);
       break;
+    case DataExchangeField::Kind::ComboIndex:
+      SendMessageA(Item(field.controlId), CB_SETCURSEL, static_cast<WPARAM>(*static_cast<int*>(field.member)), 0);
+      break;
     case DataExchangeField::Kind::Radio: {
       const int checked = *static_cast<int*>(field.member);
       ForEachRadioButton(Item(field.controlId), [&](HWND button, int index) {
@@ -139,6 +142,9 @@ bool Dialog::SaveField(const DataExchangeField& field) {
     }
     case DataExchangeField::Kind::Check:
       *static_cast<bool*>(field.member) = IsDlgButtonChecked(hwnd_, field.controlId) == BST_CHECKED;
+      return true;
+    case DataExchangeField::Kind::ComboIndex:
+      *static_cast<int*>(field.member) = static_cast<int>(SendMessageA(Item(field.controlId), CB_GETCURSEL, 0, 0));
       return true;
     case DataExchangeField::Kind::Radio: {
       int checked = -1;

@@ -12,6 +12,10 @@ constexpr int kSheetId = 1022;
 constexpr int kTreeId = 0xffff;
 constexpr char kDialogTitle[] = "Aurivex 3.0 for Corvane";
 constexpr DWORD kPollInterval = 20;
+// The file name box of the system's file dialogs: a combo box in the
+// explorer style, an edit box in the old one.
+constexpr int kFileNameCombo = 0x47C;
+constexpr int kFileNameEdit = 0x480;
 
 std::string ClassOf(HWND window) {
   char name[64] = {};
@@ -40,9 +44,23 @@ BOOL CALLBACK FindConfigurationDialog(HWND window, LPARAM data) {
   return TRUE;
 }
 
+bool IsFileDialog(HWND window) {
+  return GetDlgItem(window, kFileNameCombo) != nullptr || GetDlgItem(window, kFileNameEdit) != nullptr;
+}
+
+BOOL CALLBACK FindOwnedFileDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ThreadDialogSearch*>(data);
+  if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner && IsFileDialog(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM data) {
   auto* search = reinterpret_cast<ThreadDialogSearch*>(data);
-  if (ClassOf(window) == "#32770" && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner) {
+  if (ClassOf(window) == "#32770" && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner &&
+      !IsFileDialog(window)) {
     search->found = window;
     return FALSE;
   }
@@ -154,6 +172,61 @@ bool DialogDriver::Click(int id) const {
   return true;
 }
 
+bool DialogDriver::ChooseComboItem(int id, const std::string& text) const {
+  HWND combo = Control(id);
+  const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == CB_ERR) return false;
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  return true;
+}
+
+int DialogDriver::ListRowCount(int id) const {
+  return static_cast<int>(SendMessageA(Control(id), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string DialogDriver::ListText(int id, int row, int column) const {
+  char text[1024] = {};
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(Control(id), LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+LPARAM DialogDriver::ListItemData(int id, int row) const {
+  LVITEMA item = {};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  SendMessageA(Control(id), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return item.lParam;
+}
+
+std::vector<int> DialogDriver::SelectedListRows(int id) const {
+  std::vector<int> rows;
+  for (int row = -1;
+       (row = static_cast<int>(SendMessageA(Control(id), LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) != -1;) {
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+void DialogDriver::ClickListRow(int id, int row, bool control) const {
+  HWND list = Control(id);
+  SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  RECT bounds = {};
+  bounds.left = LVIR_LABEL;
+  SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+  const LPARAM at = MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+  const WPARAM keys = control ? MK_CONTROL : 0;
+  PostMessageA(list, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
+  PostMessageA(list, WM_LBUTTONUP, keys, at);
+  Settle();
+}
+
 void DialogDriver::Focus(HWND control) const {
   // The dialog manager of the nearest dialog around the control moves the focus.
   HWND holder = GetParent(control);
@@ -200,6 +273,26 @@ HWND DialogDriver::WaitForMessageBox(DWORD timeoutMs) const {
       timeoutMs);
   return box;
 }
+
+bool DialogDriver::AnswerFileDialog(const std::string& path, DWORD timeoutMs) const {
+  HWND fileDialog = nullptr;
+  WaitFor(
+      [&] {
+        ThreadDialogSearch search = {dialog_, nullptr};
+        EnumThreadWindows(UiThread(), FindOwnedFileDialog, reinterpret_cast<LPARAM>(&search));
+        fileDialog = search.found;
+        return fileDialog != nullptr;
+      },
+      timeoutMs);
+  if (fileDialog == nullptr) return false;
+  HWND name = GetDlgItem(fileDialog, kFileNameCombo);
+  if (name == nullptr) name = GetDlgItem(fileDialog, kFileNameEdit);
+  SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageA(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+  return WaitFor([&] { return !IsWindow(fileDialog); }, timeoutMs);
+}
+
+std::string DialogDriver::WindowText(HWND window) { return TextOf(window); }
 
 std::string DialogDriver::MessageBoxText(HWND box) {
   std::string text;

@@ -47,6 +47,17 @@ class DialogDriver {
   void Type(int id, const std::string& text) const;
   // Clicks a button; false, without clicking, when it is disabled or hidden.
   bool Click(int id) const;
+  // Picks the item with this text in a drop-down list, as a person does.
+  bool ChooseComboItem(int id, const std::string& text) const;
+
+  // List views: rows, cell texts, item data, selection, and a click on a
+  // row (with Ctrl held: added to the selection).
+  int ListRowCount(int id) const;
+  std::string ListText(int id, int row, int column) const;
+  LPARAM ListItemData(int id, int row) const;
+  std::vector<int> SelectedListRows(int id) const;
+  void ClickListRow(int id, int row, bool control = false) const;
+
   // Puts the keyboard focus on a control, as Tab would.
   void Focus(HWND control) const;
   HWND FocusedControl() const;
@@ -55,7 +66,12 @@ class DialogDriver {
 
   // A message box the dialog shows, or null after `timeoutMs`.
   HWND WaitForMessageBox(DWORD timeoutMs = kPatience) const;
+  // Answers the file dialog the dialog shows with this path; false when
+  // none appears.
+  bool AnswerFileDialog(const std::string& path, DWORD timeoutMs = kPatience) const;
   static std::string MessageBoxText(HWND box);
+  // A window's caption (a message box's, say).
+  static std::string WindowText(HWND window);
   // Answers a message box with the button of command `id` (IDOK, IDYES...).
   static void AnswerMessageBox(HWND box, int id);
 
