@@ -28,6 +28,11 @@ struct ListFileLine {
   std::string text;  // as read, not normalised
   int type = ManualEntryUrl;
   int32_t categoryId = 0;
+
+  friend bool operator==(const ListFileLine& a, const ListFileLine& b) {
+    return a.type == b.type && a.categoryId == b.categoryId && a.text == b.text;
+  }
+  friend bool operator!=(const ListFileLine& a, const ListFileLine& b) { return !(a == b); }
 };
 
 // "Partial", "URL" or "Site" (any other type than URL and Site is "Partial").
@@ -45,7 +50,14 @@ int32_t ClassificationCategory(std::string_view classification);
 ListFileLine ParseListFileLine(std::string_view line);
 
 // Calls `onLine` for every entry line of `file`, read from its current
-// position to its end as Import does.
+// position to its end as Import does. Open `file` in binary mode ("rb+"
+// where Import asks for "r+"): the reader itself reads "\r\n" as "\n", so a
+// file reads alike on every target, and a lone "\r" stays part of the line.
+// A NUL byte ends its line's text, as it would end a C string; the bytes
+// after it up to the line feed are dropped but still count towards the 4095,
+// and a line that starts with one is empty. Memory stays at one line and one
+// read block however long the file. Stops at the end of the file or at a
+// read error.
 void ReadListFile(std::FILE* file, const std::function<void(const ListFileLine&)>& onLine);
 
 // The exported line of an entry, line feed included; false, leaving `line`
