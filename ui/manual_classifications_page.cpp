@@ -14,6 +14,7 @@ namespace avex::ui {
 namespace {
 
 constexpr int kTypeColumnWidth = 50;
+constexpr char kPageProperty[] = "AVexManualClassificationsPage";
 constexpr char kImportFilters[] =
     "All Files (*.*)|*.*|HTML Files (*.html)|*.HTML|HTM Files (*.html)|*.HTM|Text Files (*.txt)|*.txt|";
 constexpr char kExportFilters[] = "All Files (*.*)|*.*|";
@@ -52,11 +53,40 @@ LRESULT CManualClassificationsPage::OnInitDialog(UINT message, WPARAM wParam, LP
   CTabPage::OnInitDialog(message, wParam, lParam, handled);
   SendMessageA(List(), LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   InsertColumns();
+  AnswerItemDataForTheView();
   rows_ = ManualRows(configuration_.settings.lists);
   ShowRowCount(false);
   FillClassificationCombo();
   UpdateButtons();
   return TRUE;
+}
+
+void CManualClassificationsPage::AnswerItemDataForTheView() {
+  SetPropA(List(), kPageProperty, this);
+  listProcedure_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(List(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProcedure)));
+}
+
+LRESULT CALLBACK CManualClassificationsPage::ListProcedure(HWND list, UINT message, WPARAM wParam,
+                                                           LPARAM lParam) {
+  auto* page = static_cast<CManualClassificationsPage*>(GetPropA(list, kPageProperty));
+  if (page == nullptr) return DefWindowProcA(list, message, wParam, lParam);
+  const WNDPROC view = page->listProcedure_;
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(view));
+    RemovePropA(list, kPageProperty);
+    return CallWindowProcA(view, list, message, wParam, lParam);
+  }
+  const LRESULT result = CallWindowProcA(view, list, message, wParam, lParam);
+  if ((message == LVM_GETITEMA || message == LVM_GETITEMW) && lParam != 0) {
+    // LVITEMA and LVITEMW agree up to the text; the item data lies beyond it at the same place.
+    auto* item = reinterpret_cast<LVITEMA*>(lParam);
+    if ((item->mask & LVIF_PARAM) != 0 && item->iItem >= 0 &&
+        static_cast<size_t>(item->iItem) < page->rows_.size()) {
+      item->lParam = page->rows_[static_cast<size_t>(item->iItem)].categoryId;
+    }
+  }
+  return result;
 }
 
 void CManualClassificationsPage::InsertColumns() {

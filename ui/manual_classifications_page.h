@@ -71,6 +71,11 @@ class CManualClassificationsPage : public CTabPage {
   LRESULT OnListSelectionChanged(int, NMHDR*, BOOL&);
 
   HWND List() const { return Item(IDC_MANUAL_LIST); }
+  // A virtual list view keeps no item data of its own: the page answers
+  // requests for a row's item data (its category id) in the view's place,
+  // so that the rows read as those of an ordinary list view.
+  void AnswerItemDataForTheView();
+  static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
   void InsertColumns();
   void FillClassificationCombo();
   // Tells the view how many rows there are now; `keepScroll` leaves the
@@ -83,6 +88,7 @@ class CManualClassificationsPage : public CTabPage {
   LRESULT Move(int direction);
 
   PluginConfiguration& configuration_;
+  WNDPROC listProcedure_ = nullptr;
   ManualRows rows_;
   std::string entryText_;
   int typeIndex_ = ManualEntryUrl;
