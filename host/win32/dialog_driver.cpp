@@ -294,6 +294,37 @@ bool DialogDriver::AnswerFileDialog(const std::string& path, DWORD timeoutMs) co
 
 std::string DialogDriver::WindowText(HWND window) { return TextOf(window); }
 
+bool DialogDriver::ChooseMenuItem(const std::string& text, DWORD timeoutMs) const {
+  constexpr UINT kGetMenuHandle = 0x01E1;  // MN_GETHMENU
+  HWND menuWindow = nullptr;
+  WaitFor(
+      [&] {
+        menuWindow = FindWindowA("#32768", nullptr);
+        return menuWindow != nullptr && IsWindowVisible(menuWindow);
+      },
+      timeoutMs);
+  if (menuWindow == nullptr) return false;
+  const auto press = [&](WORD key) {
+    PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
+    PostMessageA(menuWindow, WM_KEYUP, key, 0xC0000000);
+  };
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, kGetMenuHandle, 0, 0));
+  int position = -1;
+  for (int i = 0; !text.empty() && i < GetMenuItemCount(menu); ++i) {
+    char item[256] = {};
+    GetMenuStringA(menu, static_cast<UINT>(i), item, sizeof item, MF_BYPOSITION);
+    if (text == item) position = i;
+  }
+  if (position < 0) {
+    press(VK_ESCAPE);
+    WaitFor([&] { return !IsWindowVisible(menuWindow); }, timeoutMs);
+    return text.empty();
+  }
+  for (int i = 0; i <= position; ++i) press(VK_DOWN);
+  press(VK_RETURN);
+  return WaitFor([&] { return !IsWindow(menuWindow) || !IsWindowVisible(menuWindow); }, timeoutMs);
+}
+
 std::string DialogDriver::MessageBoxText(HWND box) {
   std::string text;
   for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -64,6 +64,12 @@ class DialogDriver {
   // Presses `keys` together and lets them go in reverse order (e.g. {VK_CONTROL, VK_TAB}).
   void PressKeys(const std::vector<WORD>& keys) const;
 
+  // Chooses the item with this text in the pop-up menu the dialog shows
+  // (as a person does with the arrow keys and Enter), or dismisses the menu
+  // with Escape when `text` is empty; false when no menu appears or it has
+  // no such item.
+  bool ChooseMenuItem(const std::string& text, DWORD timeoutMs = kPatience) const;
+
   // A message box the dialog shows, or null after `timeoutMs`.
   HWND WaitForMessageBox(DWORD timeoutMs = kPatience) const;
   // Answers the file dialog the dialog shows with this path; false when
