@@ -15,6 +15,8 @@ constexpr int kPercentageColumnWidth = 100;
 constexpr int kCategoryColumnAllowance = 105;
 // The slider covers this much of the right of a row: its percentage cell.
 constexpr int kSliderWidth = 100;
+// Room above and below the slider's thumb inside its row.
+constexpr int kThumbMargin = 4;
 
 // A level as a whole percentage, truncated toward zero. A level that came in
 // from outside may be anything a float can hold; it must not overflow.
@@ -163,8 +165,12 @@ void CCategoriesPage::PlaceSliderOverRow(int row) {
   ListView_GetItemRect(list, row, &cell, LVIR_BOUNDS);
   cell.left = cell.right - kSliderWidth;
   MapWindowPoints(list, hwnd_, reinterpret_cast<POINT*>(&cell), 2);
-  SetWindowPos(Item(IDC_CATEGORY_LEVEL), nullptr, cell.left, cell.top, cell.right - cell.left,
-               cell.bottom - cell.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  HWND slider = Item(IDC_CATEGORY_LEVEL);
+  // A row is lower than a track bar's usual thumb: the thumb keeps to the row.
+  const int height = cell.bottom - cell.top;
+  SendMessageA(slider, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(height > kThumbMargin ? height - kThumbMargin : height), 0);
+  SetWindowPos(slider, nullptr, cell.left, cell.top, cell.right - cell.left, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 LRESULT CCategoriesPage::OnRowStateChanged(int, NMHDR* header, BOOL&) {
