@@ -1,6 +1,7 @@
 #include "ui/categories_page.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 namespace avex::ui {

@@ -109,7 +109,13 @@ TEST_F(CategoriesPageTest, LevelsAreTruncatedForTheListAndTheSlider) {
     const char* percentage;
     int slider;
   };
-  const Case cases[] = {{59.9f, "59%", 59}, {0.5f, "0%", 0}, {100.0f, "100%", 100}, {60.0f, "60%", 60}};
+  // A level beyond any whole number of percent, as a stored DWORD may give,
+  // shows as the largest one and puts the slider at its end.
+  const Case cases[] = {{59.9f, "59%", 59},
+                        {0.5f, "0%", 0},
+                        {100.0f, "100%", 100},
+                        {60.0f, "60%", 60},
+                        {4294967295.0f, "2147483647%", 100}};
   for (const Case& c : cases) {
     PluginConfiguration configuration;
     SettingOf(configuration, 1).level = c.level;
