@@ -10,6 +10,7 @@ namespace avex::ui {
 
 CConfigurationDialog::CConfigurationDialog(PluginApplication& application)
     : CTabDialog(IDD_CONFIGURATION, application),
+      categoriesPage_(application.Configuration()),
       manualClassificationsPage_(application.Configuration()),
       miscSettingsPage_(application.Configuration()),
       loggingPage_(application.Configuration()),

@@ -214,17 +214,120 @@ std::vector<int> DialogDriver::SelectedListRows(int id) const {
   return rows;
 }
 
-void DialogDriver::ClickListRow(int id, int row, bool control) const {
+bool DialogDriver::IsListRowChecked(int id, int row) const {
+  return ListView_GetCheckState(Control(id), row) != FALSE;
+}
+
+RECT DialogDriver::ListCellRect(int id, int row, int column) const {
   HWND list = Control(id);
+  RECT cell = {};
+  if (row < 0 || row >= ListRowCount(id)) return cell;
+  cell.top = column;
+  cell.left = LVIR_BOUNDS;
+  if (SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell)) == FALSE) {
+    return RECT{};
+  }
+  // The first column's bounds are the whole row's: it ends where the second begins.
+  if (column == 0 && Header_GetItemCount(ListView_GetHeader(list)) > 1) {
+    RECT next = {};
+    next.top = 1;
+    next.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&next));
+    cell.right = next.left;
+  }
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&cell), 2);
+  return cell;
+}
+
+HWND DialogDriver::ListWithRowInView(int id, int row) const {
+  HWND list = Control(id);
+  if (list == nullptr || row < 0 || row >= ListRowCount(id)) return nullptr;
   SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-  RECT bounds = {};
-  bounds.left = LVIR_LABEL;
-  SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
-  const LPARAM at = MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
-  const WPARAM keys = control ? MK_CONTROL : 0;
-  PostMessageA(list, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
-  PostMessageA(list, WM_LBUTTONUP, keys, at);
+  return list;
+}
+
+void DialogDriver::PostClick(HWND window, POINT point, WPARAM keys) {
+  const LPARAM at = MAKELPARAM(point.x, point.y);
+  PostMessageA(window, WM_MOUSEMOVE, keys, at);
+  PostMessageA(window, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
+  PostMessageA(window, WM_LBUTTONUP, keys, at);
+}
+
+bool DialogDriver::ClickListRow(int id, int row, bool control) const {
+  HWND list = ListWithRowInView(id, row);
+  if (list == nullptr) return false;
+  RECT label = {};
+  label.left = LVIR_LABEL;
+  SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&label));
+  PostClick(list, POINT{label.left + 2, (label.top + label.bottom) / 2}, control ? MK_CONTROL : 0);
   Settle();
+  return true;
+}
+
+bool DialogDriver::ClickListCheckBox(int id, int row) const {
+  HWND list = ListWithRowInView(id, row);
+  if (list == nullptr) return false;
+  RECT bounds = {};
+  bounds.left = LVIR_BOUNDS;
+  SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+  // The check box is the row's state icon, left of its text: find it as the
+  // list's own hit test sees it.
+  for (int x = bounds.left; x < bounds.right; ++x) {
+    LVHITTESTINFO hit = {};
+    hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
+    if (SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) != row ||
+        (hit.flags & LVHT_ONITEMSTATEICON) == 0) {
+      continue;
+    }
+    PostClick(list, hit.pt);
+    Settle();
+    return true;
+  }
+  return false;
+}
+
+bool DialogDriver::ClickListBelowRows(int id) const {
+  const int rows = ListRowCount(id);
+  HWND list = rows > 0 ? ListWithRowInView(id, rows - 1) : Control(id);
+  if (list == nullptr) return false;
+  RECT client;
+  GetClientRect(list, &client);
+  int below = client.top;
+  if (rows > 0) {
+    RECT last = {};
+    last.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(rows - 1), reinterpret_cast<LPARAM>(&last));
+    below = last.bottom;
+  }
+  if (client.bottom - below < 2) return false;
+  PostClick(list, POINT{client.left + 4, (below + client.bottom) / 2});
+  Settle();
+  return true;
+}
+
+int DialogDriver::SliderPosition(int id) const {
+  return static_cast<int>(SendMessageA(Control(id), TBM_GETPOS, 0, 0));
+}
+
+bool DialogDriver::SlideWithKeys(int id, int position) const {
+  HWND slider = Control(id);
+  const int pageStep = static_cast<int>(SendMessageA(slider, TBM_GETPAGESIZE, 0, 0));
+  const int range = static_cast<int>(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0) -
+                                     SendMessageA(slider, TBM_GETRANGEMIN, 0, 0));
+  // Never more presses than a walk across the whole range with the arrows.
+  for (int presses = 0; presses <= range; ++presses) {
+    if (FocusedControl() != slider) return false;
+    const int distance = position - SliderPosition(id);
+    if (distance == 0) return true;
+    if (distance >= pageStep) {
+      PressKeys({VK_NEXT});
+    } else if (distance <= -pageStep) {
+      PressKeys({VK_PRIOR});
+    } else {
+      PressKeys({static_cast<WORD>(distance > 0 ? VK_RIGHT : VK_LEFT)});
+    }
+  }
+  return false;
 }
 
 void DialogDriver::Focus(HWND control) const {

@@ -1,7 +1,7 @@
 // DialogDriver: works the plug-in's configuration dialog from another thread
 // of the process that shows it, only as a person could: it selects tree
-// items, types into edit boxes, clicks enabled buttons, presses keys and
-// answers message boxes, and reads what the dialog shows. Actions that may
+// items, types into edit boxes, clicks enabled buttons and list rows, presses
+// keys and answers message boxes, and reads what the dialog shows. Actions that may
 // open a message box are posted, so the driver stays free to answer it; the
 // Wait* functions poll until the dialog shows what is expected or the time
 // is up. Windows only.
@@ -41,6 +41,7 @@ class DialogDriver {
   HWND Control(int id) const;
 
   bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+  bool IsVisible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
   bool IsChecked(int id) const;
   std::string Text(int id) const;
   // Replaces the text of an edit box, as typing does (the owner hears of the change).
@@ -50,13 +51,29 @@ class DialogDriver {
   // Picks the item with this text in a drop-down list, as a person does.
   bool ChooseComboItem(int id, const std::string& text) const;
 
-  // List views: rows, cell texts, item data, selection, and a click on a
-  // row (with Ctrl held: added to the selection).
+  // List views in report view; rows and columns count from 0.
   int ListRowCount(int id) const;
   std::string ListText(int id, int row, int column) const;
+  bool IsListRowChecked(int id, int row) const;
   LPARAM ListItemData(int id, int row) const;
   std::vector<int> SelectedListRows(int id) const;
-  void ClickListRow(int id, int row, bool control = false) const;
+  // Where a cell of a row is on the screen; empty when the row does not exist.
+  RECT ListCellRect(int id, int row, int column) const;
+  // Clicks a row's text (with Ctrl held: adding it to the selection), or its
+  // check box, with the mouse, scrolling the row into view first as a person
+  // would; false when there is no such row.
+  bool ClickListRow(int id, int row, bool control = false) const;
+  bool ClickListCheckBox(int id, int row) const;
+  // Scrolls to the end of the list and clicks the empty space below its last
+  // row; false when the rows leave no space there.
+  bool ClickListBelowRows(int id) const;
+
+  // Track bars.
+  int SliderPosition(int id) const;
+  // Moves track bar `id`, which must have the focus, to `position` with the
+  // keys a person would press: Page Down or Page Up while far away, then the
+  // arrow keys. False when it lacks the focus or does not get there.
+  bool SlideWithKeys(int id, int position) const;
 
   // Puts the keyboard focus on a control, as Tab would.
   void Focus(HWND control) const;
@@ -91,6 +108,11 @@ class DialogDriver {
 
  private:
   DWORD UiThread() const;
+  // The list view `id` with row `row` scrolled into view; null without such a row.
+  HWND ListWithRowInView(int id, int row) const;
+  // Presses and releases the left mouse button at `point`, a point of the
+  // window's client area.
+  static void PostClick(HWND window, POINT point, WPARAM keys = 0);
 
   HWND dialog_;
 };
