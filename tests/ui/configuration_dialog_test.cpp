@@ -270,8 +270,13 @@ TEST_F(ConfigurationDialogTest, ConsoleRecordChangesTheEngineProcess) {
 
   // The blocked request logs a line under the engine's old configuration,
   // none after the console's.
-  EXPECT_EQ(EngineLogLinesAfterApplying(RecordOf(configuration)), 1u);
-  EXPECT_EQ(EngineLogLinesAfterApplying(consoleRecord), 0u);
+  const char* url = "http://blocked.example/page";
+  const EngineDecision before = EngineDecisionAfterApplying(RecordOf(configuration), url);
+  EXPECT_EQ(before.result, kResultReject);
+  EXPECT_EQ(before.logLines, 1u);
+  const EngineDecision after = EngineDecisionAfterApplying(consoleRecord, url);
+  EXPECT_EQ(after.result, kResultReject);
+  EXPECT_EQ(after.logLines, 0u);
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ using avex::host::DialogDriver;
 inline constexpr uint32_t kResultOk = 0;
 inline constexpr uint32_t kResultNotCompleted = 0x80000005;
 inline constexpr uint32_t kResultReject = 0x41000000;
+inline constexpr uint32_t kResultPass = 0x40000000;
 inline constexpr char kRangeMessage[] = "Please enter an integer between 1 and 2147483647.";
 
 inline std::string RecordOf(const PluginConfiguration& configuration) {
@@ -142,10 +143,16 @@ class DialogTest : public LoadedPluginTest {
     return text;
   }
 
+  // What an engine start decided for one request, and the event lines it logged.
+  struct EngineDecision {
+    uint32_t result = 0xFFFFFFFF;
+    size_t logLines = 0;
+  };
+
   // An engine process (the harness, a process of its own) applies and saves
-  // `record`; then an engine start in this process blocks a listed URL. The
-  // event lines it logged.
-  size_t EngineLogLinesAfterApplying(const std::string& record) {
+  // `record`; then an engine start in this process decides `url` for `user`.
+  EngineDecision EngineDecisionAfterApplying(const std::string& record, const char* url,
+                                             const char* user = "pupil") {
     const std::string directory = ProgramDirectory();
     const std::string recordFile = directory + "console_record.cfg";
     std::ofstream(recordFile, std::ios::binary).write(record.data(), static_cast<std::streamsize>(record.size()));
@@ -157,19 +164,20 @@ class DialogTest : public LoadedPluginTest {
     }
     std::remove(recordFile.c_str());
 
+    EngineDecision decision;
     plug_.PlugApiVersion(2);
     EXPECT_EQ(plug_.PlugStart(1, 0), 1);
     void* engine = plug_.PlugFabricateInterface();
-    if (engine == nullptr) return 0;
+    if (engine == nullptr) return decision;
     KeepingLogger logger;
     const avex::host::ScanningObjectTable& slots = avex::host::TableOf(engine);
     slots.SetLogger(engine, &logger);
     slots.Reset(engine, 1);
-    EXPECT_EQ(slots.SetSource(engine, "http://blocked.example/page", "text/html", 0x0A000001, "pupil"),
-              kResultReject);
+    decision.result = slots.SetSource(engine, url, "text/html", 0x0A000001, user);
+    decision.logLines = logger.lines.size();
     plug_.PlugReleaseInterface(engine);
     plug_.PlugStop();
-    return logger.lines.size();
+    return decision;
   }
 
   void* console_ = nullptr;

@@ -220,4 +220,17 @@ TEST_F(ManualClassificationsPageTest, ImportReadsListFilesAndExportWritesThem) {
   std::remove(exportFile.c_str());
 }
 
+// The lists as the page left them, carried to an engine process, decide its requests.
+TEST_F(ManualClassificationsPageTest, TheConsoleRecordDecidesInTheEngineProcess) {
+  DialogDriver driver = OpenPage(StoredLists());
+  AddEntry(driver, "HTTP://Homework.example/Answers/", "The following URL", "Administratively blocked");
+  AddEntry(driver, "chat", "Any URL containing", "Allow");
+  ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
+  ASSERT_EQ(DialogResult(), kResultOk);
+  const std::string record = ConsoleRecord();
+  CloseConsole();
+  EXPECT_EQ(EngineDecisionAfterApplying(record, "http://homework.example/answers").result, kResultReject);
+  EXPECT_EQ(EngineDecisionAfterApplying(record, "http://chat.example/room").result, kResultPass);
+}
+
 }  // namespace
