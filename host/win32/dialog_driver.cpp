@@ -67,6 +67,17 @@ BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM data) {
   return TRUE;
 }
 
+// The pop-up menu a window of the thread tracks; the system may keep hidden
+// menu windows of the same class around.
+BOOL CALLBACK FindShownMenu(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ThreadDialogSearch*>(data);
+  if (ClassOf(window) == "#32768" && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 std::string TreeItemText(HWND tree, HTREEITEM item) {
   char text[256] = {};
   TVITEMA data = {};
@@ -183,6 +194,18 @@ bool DialogDriver::ChooseComboItem(int id, const std::string& text) const {
   return true;
 }
 
+std::vector<std::string> DialogDriver::ComboItems(int id) const {
+  HWND combo = Control(id);
+  std::vector<std::string> items;
+  const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::string text(static_cast<size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, '\0');
+    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+    items.push_back(text.c_str());
+  }
+  return items;
+}
+
 int DialogDriver::ListRowCount(int id) const {
   return static_cast<int>(SendMessageA(Control(id), LVM_GETITEMCOUNT, 0, 0));
 }
@@ -224,6 +247,14 @@ void DialogDriver::ClickListRow(int id, int row, bool control) const {
   const WPARAM keys = control ? MK_CONTROL : 0;
   PostMessageA(list, WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
   PostMessageA(list, WM_LBUTTONUP, keys, at);
+  Settle();
+}
+
+void DialogDriver::ClickIntoText(int id, int position) const {
+  HWND edit = Control(id);
+  const LRESULT at = SendMessageA(edit, EM_POSFROMCHAR, static_cast<WPARAM>(position), 0);
+  PostMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(edit, WM_LBUTTONUP, 0, at);
   Settle();
 }
 
@@ -299,8 +330,10 @@ bool DialogDriver::ChooseMenuItem(const std::string& text, DWORD timeoutMs) cons
   HWND menuWindow = nullptr;
   WaitFor(
       [&] {
-        menuWindow = FindWindowA("#32768", nullptr);
-        return menuWindow != nullptr && IsWindowVisible(menuWindow);
+        ThreadDialogSearch search = {nullptr, nullptr};
+        EnumThreadWindows(UiThread(), FindShownMenu, reinterpret_cast<LPARAM>(&search));
+        menuWindow = search.found;
+        return menuWindow != nullptr;
       },
       timeoutMs);
   if (menuWindow == nullptr) return false;

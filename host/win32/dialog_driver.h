@@ -49,6 +49,8 @@ class DialogDriver {
   bool Click(int id) const;
   // Picks the item with this text in a drop-down list, as a person does.
   bool ChooseComboItem(int id, const std::string& text) const;
+  // The texts of a combo box's items, in order.
+  std::vector<std::string> ComboItems(int id) const;
 
   // List views: rows, cell texts, item data, selection, and a click on a
   // row (with Ctrl held: added to the selection).
@@ -57,6 +59,10 @@ class DialogDriver {
   LPARAM ListItemData(int id, int row) const;
   std::vector<int> SelectedListRows(int id) const;
   void ClickListRow(int id, int row, bool control = false) const;
+
+  // Clicks into an edit box just before the character at `position`, which
+  // puts the caret there and gives the box the focus.
+  void ClickIntoText(int id, int position) const;
 
   // Puts the keyboard focus on a control, as Tab would.
   void Focus(HWND control) const;
