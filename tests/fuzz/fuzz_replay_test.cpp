@@ -1,6 +1,6 @@
-// Replays the kept fuzz corpus (copied beside this program at configure
-// time) through the fuzz target's checks, so that every build, the 32-bit
-// one under Wine included, sees each record the fuzzer found.
+// Replays the kept fuzz corpora (copied beside this program at configure
+// time) through their targets' checks, so that every build, the 32-bit one
+// under Wine included, sees each input the fuzzer found.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/fuzz/apply_configuration_check.h"
+#include "tests/fuzz/tag_content_check.h"
 #include "tests/test_paths.h"
 
 namespace avex::fuzz {
@@ -31,16 +32,23 @@ std::vector<uint8_t> Contents(const std::filesystem::path& file) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(FuzzReplayTest, EveryKeptConfigurationRecordHoldsUp) {
+// Every input kept for a target passes the target's check.
+void ReplayCorpus(const char* target, std::string (*check)(const uint8_t*, size_t)) {
   const std::filesystem::path folder =
-      std::filesystem::path(avex::testing::ProgramDirectory()) / "fuzz_corpus" / "apply_configuration";
+      std::filesystem::path(avex::testing::ProgramDirectory()) / "fuzz_corpus" / target;
   const std::vector<std::filesystem::path> files = CorpusFiles(folder);
   ASSERT_FALSE(files.empty()) << "no corpus in " << folder.string();
   for (const std::filesystem::path& file : files) {
-    const std::vector<uint8_t> record = Contents(file);
-    EXPECT_EQ(CheckApplyConfiguration(record.data(), record.size()), "") << file.filename().string();
+    const std::vector<uint8_t> input = Contents(file);
+    EXPECT_EQ(check(input.data(), input.size()), "") << target << "/" << file.filename().string();
   }
 }
+
+TEST(FuzzReplayTest, EveryKeptConfigurationRecordHoldsUp) {
+  ReplayCorpus("apply_configuration", CheckApplyConfiguration);
+}
+
+TEST(FuzzReplayTest, EveryKeptImportedFileHoldsUp) { ReplayCorpus("tag_content", CheckTagContent); }
 
 }  // namespace
 }  // namespace avex::fuzz
