@@ -67,6 +67,17 @@ BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM data) {
   return TRUE;
 }
 
+// The pop-up menu a window of the thread tracks; the system may keep hidden
+// menu windows of the same class around.
+BOOL CALLBACK FindShownMenu(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<ThreadDialogSearch*>(data);
+  if (ClassOf(window) == "#32768" && IsWindowVisible(window)) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 std::string TreeItemText(HWND tree, HTREEITEM item) {
   char text[256] = {};
   TVITEMA data = {};
@@ -181,6 +192,18 @@ bool DialogDriver::ChooseComboItem(int id, const std::string& text) const {
   SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(combo));
   return true;
+}
+
+std::vector<std::string> DialogDriver::ComboItems(int id) const {
+  HWND combo = Control(id);
+  std::vector<std::string> items;
+  const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::string text(static_cast<size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, '\0');
+    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+    items.push_back(text.c_str());
+  }
+  return items;
 }
 
 int DialogDriver::ListRowCount(int id) const {
@@ -330,6 +353,14 @@ bool DialogDriver::SlideWithKeys(int id, int position) const {
   return false;
 }
 
+void DialogDriver::ClickIntoText(int id, int position) const {
+  HWND edit = Control(id);
+  const LRESULT at = SendMessageA(edit, EM_POSFROMCHAR, static_cast<WPARAM>(position), 0);
+  PostMessageA(edit, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(edit, WM_LBUTTONUP, 0, at);
+  Settle();
+}
+
 void DialogDriver::Focus(HWND control) const {
   // The dialog manager of the nearest dialog around the control moves the focus.
   HWND holder = GetParent(control);
@@ -402,8 +433,10 @@ bool DialogDriver::ChooseMenuItem(const std::string& text, DWORD timeoutMs) cons
   HWND menuWindow = nullptr;
   WaitFor(
       [&] {
-        menuWindow = FindWindowA("#32768", nullptr);
-        return menuWindow != nullptr && IsWindowVisible(menuWindow);
+        ThreadDialogSearch search = {nullptr, nullptr};
+        EnumThreadWindows(UiThread(), FindShownMenu, reinterpret_cast<LPARAM>(&search));
+        menuWindow = search.found;
+        return menuWindow != nullptr;
       },
       timeoutMs);
   if (menuWindow == nullptr) return false;

@@ -50,6 +50,8 @@ class DialogDriver {
   bool Click(int id) const;
   // Picks the item with this text in a drop-down list, as a person does.
   bool ChooseComboItem(int id, const std::string& text) const;
+  // The texts of a combo box's items, in order.
+  std::vector<std::string> ComboItems(int id) const;
 
   // List views in report view; rows and columns count from 0.
   int ListRowCount(int id) const;
@@ -74,6 +76,10 @@ class DialogDriver {
   // keys a person would press: Page Down or Page Up while far away, then the
   // arrow keys. False when it lacks the focus or does not get there.
   bool SlideWithKeys(int id, int position) const;
+
+  // Clicks into an edit box just before the character at `position`, which
+  // puts the caret there and gives the box the focus.
+  void ClickIntoText(int id, int position) const;
 
   // Puts the keyboard focus on a control, as Tab would.
   void Focus(HWND control) const;

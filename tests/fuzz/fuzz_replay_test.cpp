@@ -1,6 +1,6 @@
 // Replays the kept fuzz corpora (copied beside this program at configure
-// time) through the fuzz targets' checks, so that every build, the 32-bit
-// one under Wine included, sees each input the fuzzers found.
+// time) through their targets' checks, so that every build, the 32-bit one
+// under Wine included, sees each input the fuzzers found.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 
 #include "tests/fuzz/apply_configuration_check.h"
 #include "tests/fuzz/list_file_check.h"
+#include "tests/fuzz/tag_content_check.h"
 #include "tests/test_paths.h"
 
 namespace avex::fuzz {
@@ -32,28 +33,25 @@ std::vector<uint8_t> Contents(const std::filesystem::path& file) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The kept inputs of the fuzz target `target`.
-std::vector<std::filesystem::path> KeptInputs(const char* target) {
-  return CorpusFiles(std::filesystem::path(avex::testing::ProgramDirectory()) / "fuzz_corpus" / target);
+// Every input kept for a target passes the target's check.
+void ReplayCorpus(const char* target, std::string (*check)(const uint8_t*, size_t)) {
+  const std::filesystem::path folder =
+      std::filesystem::path(avex::testing::ProgramDirectory()) / "fuzz_corpus" / target;
+  const std::vector<std::filesystem::path> files = CorpusFiles(folder);
+  ASSERT_FALSE(files.empty()) << "no corpus in " << folder.string();
+  for (const std::filesystem::path& file : files) {
+    const std::vector<uint8_t> input = Contents(file);
+    EXPECT_EQ(check(input.data(), input.size()), "") << target << "/" << file.filename().string();
+  }
 }
 
 TEST(FuzzReplayTest, EveryKeptConfigurationRecordHoldsUp) {
-  const std::vector<std::filesystem::path> files = KeptInputs("apply_configuration");
-  ASSERT_FALSE(files.empty()) << "no corpus of apply_configuration";
-  for (const std::filesystem::path& file : files) {
-    const std::vector<uint8_t> record = Contents(file);
-    EXPECT_EQ(CheckApplyConfiguration(record.data(), record.size()), "") << file.filename().string();
-  }
+  ReplayCorpus("apply_configuration", CheckApplyConfiguration);
 }
 
-TEST(FuzzReplayTest, EveryKeptListFileHoldsUp) {
-  const std::vector<std::filesystem::path> files = KeptInputs("list_file");
-  ASSERT_FALSE(files.empty()) << "no corpus of list_file";
-  for (const std::filesystem::path& file : files) {
-    const std::vector<uint8_t> bytes = Contents(file);
-    EXPECT_EQ(CheckListFile(bytes.data(), bytes.size()), "") << file.filename().string();
-  }
-}
+TEST(FuzzReplayTest, EveryKeptListFileHoldsUp) { ReplayCorpus("list_file", CheckListFile); }
+
+TEST(FuzzReplayTest, EveryKeptImportedFileHoldsUp) { ReplayCorpus("tag_content", CheckTagContent); }
 
 }  // namespace
 }  // namespace avex::fuzz
