@@ -11,6 +11,7 @@ namespace avex::ui {
 CConfigurationDialog::CConfigurationDialog(PluginApplication& application)
     : CTabDialog(IDD_CONFIGURATION, application),
       manualClassificationsPage_(application.Configuration()),
+      userSetupPage_(application.Configuration()),
       miscSettingsPage_(application.Configuration()),
       loggingPage_(application.Configuration()),
       loggingPageShown_(application.Configuration().hostLoggingCapable != 0) {
