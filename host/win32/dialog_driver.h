@@ -57,6 +57,9 @@ class DialogDriver {
   LPARAM ListItemData(int id, int row) const;
   std::vector<int> SelectedListRows(int id) const;
   void ClickListRow(int id, int row, bool control = false) const;
+  // A row's check box (list views with check boxes) and its small image.
+  bool ListRowChecked(int id, int row) const;
+  int ListRowImage(int id, int row) const;
 
   // Puts the keyboard focus on a control, as Tab would.
   void Focus(HWND control) const;
@@ -64,10 +67,10 @@ class DialogDriver {
   // Presses `keys` together and lets them go in reverse order (e.g. {VK_CONTROL, VK_TAB}).
   void PressKeys(const std::vector<WORD>& keys) const;
 
-  // Chooses the item with this text in the pop-up menu the dialog shows
-  // (as a person does with the arrow keys and Enter), or dismisses the menu
-  // with Escape when `text` is empty; false when no menu appears or it has
-  // no such item.
+  // Chooses the item with this text in the pop-up menu the dialog's thread
+  // shows (as a person does with the arrow keys and Enter), or dismisses the
+  // menu with Escape when `text` is empty; false, after Escape, when the menu
+  // has no such item or it is greyed; false when no menu appears.
   bool ChooseMenuItem(const std::string& text, DWORD timeoutMs = kPatience) const;
 
   // A message box the dialog shows, or null after `timeoutMs`.
