@@ -36,6 +36,7 @@ using avex::host::DialogDriver;
 inline constexpr uint32_t kResultOk = 0;
 inline constexpr uint32_t kResultNotCompleted = 0x80000005;
 inline constexpr uint32_t kResultReject = 0x41000000;
+inline constexpr uint32_t kResultIgnore = 0x80000007;
 inline constexpr char kRangeMessage[] = "Please enter an integer between 1 and 2147483647.";
 
 inline std::string RecordOf(const PluginConfiguration& configuration) {
@@ -142,10 +143,17 @@ class DialogTest : public LoadedPluginTest {
     return text;
   }
 
-  // An engine process (the harness, a process of its own) applies and saves
-  // `record`; then an engine start in this process blocks a listed URL. The
-  // event lines it logged.
-  size_t EngineLogLinesAfterApplying(const std::string& record) {
+  // The users and groups the host publishes to the console when it connects.
+  void PublishUsers(const std::vector<avex::HostUserRecord>& users) {
+    std::vector<avex::HostUserRecord> records = users;
+    std::vector<avex::HostUserRecord*> pointers;
+    for (avex::HostUserRecord& record : records) pointers.push_back(&record);
+    const avex::HostUserDatabase database = {static_cast<uint32_t>(pointers.size()), pointers.data()};
+    ASSERT_EQ(Slots().SetUserDatabase(console_, &database), kResultOk);
+  }
+
+  // An engine process (the harness, a process of its own) applies and saves `record`.
+  void ApplyInEngineProcess(const std::string& record) {
     const std::string directory = ProgramDirectory();
     const std::string recordFile = directory + "console_record.cfg";
     std::ofstream(recordFile, std::ios::binary).write(record.data(), static_cast<std::streamsize>(record.size()));
@@ -156,20 +164,42 @@ class DialogTest : public LoadedPluginTest {
       EXPECT_EQ(engineProcess.Wait(), 0);
     }
     std::remove(recordFile.c_str());
+  }
 
+  struct EngineRun {
+    std::vector<uint32_t> answers;  // SetSource's, one per user
+    size_t logLines = 0;
+  };
+
+  // An engine start in this process, with the settings the last engine
+  // process saved: what SetSource answers for `url` asked by each of `users`,
+  // and the event lines logged meanwhile.
+  EngineRun RunEngine(const std::string& url, const std::vector<std::string>& users) {
+    EngineRun run;
     plug_.PlugApiVersion(2);
     EXPECT_EQ(plug_.PlugStart(1, 0), 1);
     void* engine = plug_.PlugFabricateInterface();
-    if (engine == nullptr) return 0;
+    if (engine == nullptr) return run;
     KeepingLogger logger;
     const avex::host::ScanningObjectTable& slots = avex::host::TableOf(engine);
     slots.SetLogger(engine, &logger);
-    slots.Reset(engine, 1);
-    EXPECT_EQ(slots.SetSource(engine, "http://blocked.example/page", "text/html", 0x0A000001, "pupil"),
-              kResultReject);
+    for (const std::string& user : users) {
+      slots.Reset(engine, 1);
+      run.answers.push_back(slots.SetSource(engine, url.c_str(), "text/html", 0x0A000001, user.c_str()));
+    }
     plug_.PlugReleaseInterface(engine);
     plug_.PlugStop();
-    return logger.lines.size();
+    run.logLines = logger.lines.size();
+    return run;
+  }
+
+  // An engine process applies and saves `record`; then an engine start in
+  // this process blocks a listed URL. The event lines it logged.
+  size_t EngineLogLinesAfterApplying(const std::string& record) {
+    ApplyInEngineProcess(record);
+    const EngineRun run = RunEngine("http://blocked.example/page", {"pupil"});
+    EXPECT_EQ(run.answers, std::vector<uint32_t>{kResultReject});
+    return run.logLines;
   }
 
   void* console_ = nullptr;
