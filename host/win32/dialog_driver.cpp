@@ -332,7 +332,9 @@ bool DialogDriver::ChooseMenuItem(const std::string& text, DWORD timeoutMs) cons
     PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
     PostMessageA(menuWindow, WM_KEYUP, key, 0xC0000000);
   };
-  const auto closed = [&] { return WaitFor([&] { return !IsWindow(menuWindow) || !IsWindowVisible(menuWindow); }, timeoutMs); };
+  const auto closed = [&] {
+    return WaitFor([&] { return !IsWindow(menuWindow) || !IsWindowVisible(menuWindow); }, timeoutMs);
+  };
 
   // The arrow keys step over separators only; the steps are counted from
   // the item that is highlighted now, if any.
