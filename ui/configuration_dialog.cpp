@@ -12,6 +12,7 @@ CConfigurationDialog::CConfigurationDialog(PluginApplication& application)
     : CTabDialog(IDD_CONFIGURATION, application),
       categoriesPage_(application.Configuration()),
       manualClassificationsPage_(application.Configuration()),
+      userSetupPage_(application.Configuration()),
       customResponsesPage_(application.Configuration()),
       miscSettingsPage_(application.Configuration()),
       loggingPage_(application.Configuration()),

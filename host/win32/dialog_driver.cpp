@@ -361,6 +361,14 @@ void DialogDriver::ClickIntoText(int id, int position) const {
   Settle();
 }
 
+int DialogDriver::ListRowImage(int id, int row) const {
+  LVITEMA item = {};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  SendMessageA(Control(id), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return item.iImage;
+}
+
 void DialogDriver::Focus(HWND control) const {
   // The dialog manager of the nearest dialog around the control moves the focus.
   HWND holder = GetParent(control);
@@ -444,21 +452,39 @@ bool DialogDriver::ChooseMenuItem(const std::string& text, DWORD timeoutMs) cons
     PostMessageA(menuWindow, WM_KEYDOWN, key, 0);
     PostMessageA(menuWindow, WM_KEYUP, key, 0xC0000000);
   };
+  const auto closed = [&] {
+    return WaitFor([&] { return !IsWindow(menuWindow) || !IsWindowVisible(menuWindow); }, timeoutMs);
+  };
+
+  // The arrow keys step over separators only; the steps are counted from
+  // the item that is highlighted now, if any.
   HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, kGetMenuHandle, 0, 0));
-  int position = -1;
-  for (int i = 0; !text.empty() && i < GetMenuItemCount(menu); ++i) {
+  int highlighted = -1;
+  int target = -1;
+  bool greyed = false;
+  int steps = 0;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    if ((state & MF_SEPARATOR) != 0) continue;
+    if ((state & MF_HILITE) != 0) highlighted = steps;
     char item[256] = {};
     GetMenuStringA(menu, static_cast<UINT>(i), item, sizeof item, MF_BYPOSITION);
-    if (text == item) position = i;
+    if (!text.empty() && text == item && target < 0) {
+      target = steps;
+      greyed = (state & (MF_GRAYED | MF_DISABLED)) != 0;
+    }
+    ++steps;
   }
-  if (position < 0) {
+  if (target < 0 || greyed) {
     press(VK_ESCAPE);
-    WaitFor([&] { return !IsWindowVisible(menuWindow); }, timeoutMs);
+    closed();
     return text.empty();
   }
-  for (int i = 0; i <= position; ++i) press(VK_DOWN);
+  // With nothing highlighted, the first Down highlights the first item.
+  for (int at = highlighted; at < target; ++at) press(VK_DOWN);
+  for (int at = highlighted; at > target; --at) press(VK_UP);
   press(VK_RETURN);
-  return WaitFor([&] { return !IsWindow(menuWindow) || !IsWindowVisible(menuWindow); }, timeoutMs);
+  return closed();
 }
 
 std::string DialogDriver::MessageBoxText(HWND box) {

@@ -80,6 +80,8 @@ class DialogDriver {
   // Clicks into an edit box just before the character at `position`, which
   // puts the caret there and gives the box the focus.
   void ClickIntoText(int id, int position) const;
+  // A row's small image.
+  int ListRowImage(int id, int row) const;
 
   // Puts the keyboard focus on a control, as Tab would.
   void Focus(HWND control) const;
@@ -87,10 +89,10 @@ class DialogDriver {
   // Presses `keys` together and lets them go in reverse order (e.g. {VK_CONTROL, VK_TAB}).
   void PressKeys(const std::vector<WORD>& keys) const;
 
-  // Chooses the item with this text in the pop-up menu the dialog shows
-  // (as a person does with the arrow keys and Enter), or dismisses the menu
-  // with Escape when `text` is empty; false when no menu appears or it has
-  // no such item.
+  // Chooses the item with this text in the pop-up menu the dialog's thread
+  // shows (as a person does with the arrow keys and Enter), or dismisses the
+  // menu with Escape when `text` is empty; false, after Escape, when the menu
+  // has no such item or it is greyed; false when no menu appears.
   bool ChooseMenuItem(const std::string& text, DWORD timeoutMs = kPatience) const;
 
   // A message box the dialog shows, or null after `timeoutMs`.

@@ -271,11 +271,13 @@ TEST_F(ConfigurationDialogTest, ConsoleRecordChangesTheEngineProcess) {
   // The blocked request logs a line under the engine's old configuration,
   // none after the console's.
   const char* url = "http://blocked.example/page";
-  const EngineDecision before = EngineDecisionAfterApplying(RecordOf(configuration), url);
-  EXPECT_EQ(before.result, kResultReject);
+  ApplyInEngineProcess(RecordOf(configuration));
+  const EngineRun before = RunEngine(url, {"pupil"});
+  EXPECT_EQ(before.answers, std::vector<uint32_t>{kResultReject});
   EXPECT_EQ(before.logLines, 1u);
-  const EngineDecision after = EngineDecisionAfterApplying(consoleRecord, url);
-  EXPECT_EQ(after.result, kResultReject);
+  ApplyInEngineProcess(consoleRecord);
+  const EngineRun after = RunEngine(url, {"pupil"});
+  EXPECT_EQ(after.answers, std::vector<uint32_t>{kResultReject});
   EXPECT_EQ(after.logLines, 0u);
 }
 

@@ -37,6 +37,7 @@ inline constexpr uint32_t kResultOk = 0;
 inline constexpr uint32_t kResultNotCompleted = 0x80000005;
 inline constexpr uint32_t kResultReject = 0x41000000;
 inline constexpr uint32_t kResultPass = 0x40000000;
+inline constexpr uint32_t kResultIgnore = 0x80000007;
 inline constexpr char kRangeMessage[] = "Please enter an integer between 1 and 2147483647.";
 
 inline std::string RecordOf(const PluginConfiguration& configuration) {
@@ -143,16 +144,17 @@ class DialogTest : public LoadedPluginTest {
     return text;
   }
 
-  // What an engine start decided for one request, and the event lines it logged.
-  struct EngineDecision {
-    uint32_t result = 0xFFFFFFFF;
-    size_t logLines = 0;
-  };
+  // The users and groups the host publishes to the console when it connects.
+  void PublishUsers(const std::vector<avex::HostUserRecord>& users) {
+    std::vector<avex::HostUserRecord> records = users;
+    std::vector<avex::HostUserRecord*> pointers;
+    for (avex::HostUserRecord& record : records) pointers.push_back(&record);
+    const avex::HostUserDatabase database = {static_cast<uint32_t>(pointers.size()), pointers.data()};
+    ASSERT_EQ(Slots().SetUserDatabase(console_, &database), kResultOk);
+  }
 
-  // An engine process (the harness, a process of its own) applies and saves
-  // `record`; then an engine start in this process decides `url` for `user`.
-  EngineDecision EngineDecisionAfterApplying(const std::string& record, const char* url,
-                                             const char* user = "pupil") {
+  // An engine process (the harness, a process of its own) applies and saves `record`.
+  void ApplyInEngineProcess(const std::string& record) {
     const std::string directory = ProgramDirectory();
     const std::string recordFile = directory + "console_record.cfg";
     std::ofstream(recordFile, std::ios::binary).write(record.data(), static_cast<std::streamsize>(record.size()));
@@ -163,21 +165,33 @@ class DialogTest : public LoadedPluginTest {
       EXPECT_EQ(engineProcess.Wait(), 0);
     }
     std::remove(recordFile.c_str());
+  }
 
-    EngineDecision decision;
+  struct EngineRun {
+    std::vector<uint32_t> answers;  // SetSource's, one per user
+    size_t logLines = 0;
+  };
+
+  // An engine start in this process, with the settings the last engine
+  // process saved: what SetSource answers for `url` asked by each of `users`,
+  // and the event lines logged meanwhile.
+  EngineRun RunEngine(const std::string& url, const std::vector<std::string>& users) {
+    EngineRun run;
     plug_.PlugApiVersion(2);
     EXPECT_EQ(plug_.PlugStart(1, 0), 1);
     void* engine = plug_.PlugFabricateInterface();
-    if (engine == nullptr) return decision;
+    if (engine == nullptr) return run;
     KeepingLogger logger;
     const avex::host::ScanningObjectTable& slots = avex::host::TableOf(engine);
     slots.SetLogger(engine, &logger);
-    slots.Reset(engine, 1);
-    decision.result = slots.SetSource(engine, url, "text/html", 0x0A000001, user);
-    decision.logLines = logger.lines.size();
+    for (const std::string& user : users) {
+      slots.Reset(engine, 1);
+      run.answers.push_back(slots.SetSource(engine, url.c_str(), "text/html", 0x0A000001, user.c_str()));
+    }
     plug_.PlugReleaseInterface(engine);
     plug_.PlugStop();
-    return decision;
+    run.logLines = logger.lines.size();
+    return run;
   }
 
   void* console_ = nullptr;

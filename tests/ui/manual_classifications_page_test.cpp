@@ -229,8 +229,9 @@ TEST_F(ManualClassificationsPageTest, TheConsoleRecordDecidesInTheEngineProcess)
   ASSERT_EQ(DialogResult(), kResultOk);
   const std::string record = ConsoleRecord();
   CloseConsole();
-  EXPECT_EQ(EngineDecisionAfterApplying(record, "http://homework.example/answers").result, kResultReject);
-  EXPECT_EQ(EngineDecisionAfterApplying(record, "http://chat.example/room").result, kResultPass);
+  ApplyInEngineProcess(record);
+  EXPECT_EQ(RunEngine("http://homework.example/answers", {"pupil"}).answers, std::vector<uint32_t>{kResultReject});
+  EXPECT_EQ(RunEngine("http://chat.example/room", {"pupil"}).answers, std::vector<uint32_t>{kResultPass});
 }
 
 }  // namespace
