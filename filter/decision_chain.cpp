@@ -29,7 +29,7 @@ void RecordListCategory(RequestState& state, int32_t categoryId) {
 }
 
 bool Blocks(const FilterContext& context, int32_t categoryId) {
-  return context.live.settings.IsCategoryBlocked(categoryId);
+  return context.CategorySwitches().IsCategoryBlocked(categoryId);
 }
 
 }  // namespace

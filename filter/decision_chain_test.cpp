@@ -134,6 +134,40 @@ TEST(SetSourceTest, ListsAnswerInTheirOrderBeforeTheEngine) {
   }
 }
 
+// A category switched on or off but not applied yet (the snapshot) decides
+// the list stages in the console; the engine process decides by the live switch.
+TEST(SetSourceTest, ListCategoriesBlockByTheSnapshotOnlyInTheConsole) {
+  struct Case {
+    bool consoleMode;
+    bool liveEnabled;
+    bool snapshotEnabled;
+    uint32_t result;
+  };
+  const Case cases[] = {
+      {true, false, true, ResultReject},  {true, true, false, ResultPass},
+      {false, false, true, ResultPass},   {false, true, false, ResultReject},
+  };
+  for (const Case& c : cases) {
+    for (bool engineList : {false, true}) {
+      FilterFixture f;
+      f.engine.requestObject.result = &f.result;
+      if (engineList) {
+        f.result.mask = 1u << kNews;
+        f.engine.requestObject.kind = 2;
+      } else {
+        f.live.settings.lists.InsertSite({"news.example", kNews});
+        f.snapshot.lists = f.live.settings.lists;
+      }
+      f.live.settings.SettingOf(kNews)->enabled = c.liveEnabled;
+      f.snapshot.SettingOf(kNews)->enabled = c.snapshotEnabled;
+      const FilterContext context{f.live, f.lock, f.snapshot, c.consoleMode, &f.engine};
+      EXPECT_EQ(SetSource(f.state, context, "http://news.example/today", "text/html", 0, "bob"), c.result)
+          << (c.consoleMode ? "console" : "engine process") << (engineList ? ", engine list" : ", manual list")
+          << ", live " << c.liveEnabled << ", snapshot " << c.snapshotEnabled;
+    }
+  }
+}
+
 TEST(SetSourceTest, UsersAreLowerCasedAndMatchedExactly) {
   FilterFixture f;
   f.live.settings.applyToAllUsers = 0;

@@ -21,6 +21,11 @@ struct FilterContext {
   // The lists the list stage reads: the live ones in the engine process, the
   // snapshot's in the console (whose scanning objects carry full copies).
   const ManualLists& Lists() const { return consoleMode ? snapshot.lists : live.settings.lists; }
+
+  // Whether a category found by a list stage blocks: by the live switches in
+  // the engine process; in the console by the snapshot's, which the Test URL
+  // page fills with the switches as edited and not yet applied.
+  const FilterSettings& CategorySwitches() const { return consoleMode ? snapshot : live.settings; }
 };
 
 }  // namespace avex
