@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "ui/list_columns.h"
+
 namespace avex::ui {
 
 namespace {
@@ -44,16 +46,6 @@ std::string DescriptionWithLevel(const CategoryInfo& category, int percent) {
   return text;
 }
 
-void InsertColumn(HWND list, int index, const char* title, int width) {
-  LVCOLUMNA column = {};
-  column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-  column.fmt = LVCFMT_LEFT;
-  column.cx = width;
-  column.pszText = const_cast<char*>(title);
-  column.iSubItem = index;
-  SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-}
-
 }  // namespace
 
 CCategoriesPage::CCategoriesPage(PluginConfiguration& configuration)
@@ -78,8 +70,8 @@ void CCategoriesPage::AddColumns() {
   GetWindowRect(list, &frame);
   const int categoryWidth =
       frame.right - frame.left - GetSystemMetrics(SM_CXVSCROLL) - kCategoryColumnAllowance;
-  InsertColumn(list, kCategoryColumn, "Category", categoryWidth);
-  InsertColumn(list, kPercentageColumn, "Percentage", kPercentageColumnWidth);
+  InsertListColumn(list, kCategoryColumn, "Category", categoryWidth);
+  InsertListColumn(list, kPercentageColumn, "Percentage", kPercentageColumnWidth);
 }
 
 void CCategoriesPage::AddRows() {

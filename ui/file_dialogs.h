@@ -10,6 +10,10 @@
 
 namespace avex::ui {
 
+// The filters of the dialogs that import list files and block pages.
+inline constexpr char kImportFileFilters[] =
+    "All Files (*.*)|*.*|HTML Files (*.html)|*.HTML|HTM Files (*.html)|*.HTM|Text Files (*.txt)|*.txt|";
+
 // An existing file; the read-only check box is hidden.
 std::optional<std::string> AskFileToOpen(HWND owner, const std::string& filters);
 

@@ -10,8 +10,6 @@ namespace avex::ui {
 
 namespace {
 
-constexpr char kImportFilters[] =
-    "All Files (*.*)|*.*|HTML Files (*.html)|*.HTML|HTM Files (*.html)|*.HTM|Text Files (*.txt)|*.txt|";
 constexpr char kImportErrorCaption[] = "Import Error";
 
 // The system's description of `error` without its line break; empty when it has none.
@@ -80,7 +78,7 @@ bool IsHtmlFilePath(const std::string& path) {
 }
 
 std::optional<std::string> AskAndReadFileToImport(HWND owner, std::string* path) {
-  const std::optional<std::string> chosen = AskFileToOpen(owner, kImportFilters);
+  const std::optional<std::string> chosen = AskFileToOpen(owner, kImportFileFilters);
   if (!chosen) return std::nullopt;
   *path = *chosen;
   std::string contents;

@@ -8,6 +8,7 @@
 #include "config/category_table.h"
 #include "lists/url.h"
 #include "ui/file_dialogs.h"
+#include "ui/list_columns.h"
 
 namespace avex::ui {
 
@@ -15,19 +16,8 @@ namespace {
 
 constexpr int kTypeColumnWidth = 50;
 constexpr char kPageProperty[] = "AVexManualClassificationsPage";
-constexpr char kImportFilters[] =
-    "All Files (*.*)|*.*|HTML Files (*.html)|*.HTML|HTM Files (*.html)|*.HTM|Text Files (*.txt)|*.txt|";
 constexpr char kExportFilters[] = "All Files (*.*)|*.*|";
 const char* const kEntryTypeChoices[] = {"Any URL containing", "The following URL", "The following site"};
-
-void InsertColumn(HWND list, int index, const char* title, int width) {
-  LVCOLUMNA column = {};
-  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-  column.fmt = LVCFMT_LEFT;
-  column.pszText = const_cast<char*>(title);
-  column.cx = width;
-  SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-}
 
 void AddComboItem(HWND combo, const char* text, LPARAM data) {
   const LRESULT index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
@@ -93,9 +83,9 @@ void CManualClassificationsPage::InsertColumns() {
   RECT area;
   GetWindowRect(List(), &area);
   const int shared = (area.right - area.left - GetSystemMetrics(SM_CXVSCROLL) - kTypeColumnWidth) / 2;
-  InsertColumn(List(), 0, "URL", shared);
-  InsertColumn(List(), 1, "Category", shared);
-  InsertColumn(List(), 2, "Type", kTypeColumnWidth);
+  InsertListColumn(List(), 0, "URL", shared);
+  InsertListColumn(List(), 1, "Category", shared);
+  InsertListColumn(List(), 2, "Type", kTypeColumnWidth);
 }
 
 void CManualClassificationsPage::FillClassificationCombo() {
@@ -241,7 +231,7 @@ LRESULT CManualClassificationsPage::Move(int direction) {
 
 LRESULT CManualClassificationsPage::OnImport(WORD, WORD, HWND, BOOL&) {
   HWND root = GetAncestor(hwnd_, GA_ROOT);
-  const std::optional<std::string> path = AskFileToOpen(root, kImportFilters);
+  const std::optional<std::string> path = AskFileToOpen(root, kImportFileFilters);
   if (!path) return 0;
   // Read-only: a list file that may not be changed (a downloaded one, say)
   // is still a list to import.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "ui/configuration_images.h"
+#include "ui/list_columns.h"
 
 namespace avex::ui {
 
@@ -13,15 +14,6 @@ constexpr int kNameColumnWidth = 130;
 constexpr int kNameColumnSpace = 136;
 constexpr char kReconnectMessage[] =
     "You will need to disconnect and reconnect Wardline to see the list of users published to the plugin.";
-
-void InsertColumn(HWND list, int index, const char* title, int width) {
-  LVCOLUMNA column = {};
-  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-  column.fmt = LVCFMT_LEFT;
-  column.pszText = const_cast<char*>(title);
-  column.cx = width;
-  SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-}
 
 void SetRowTicked(HWND list, int row, bool ticked) {
   LVITEMA state = {};
@@ -76,8 +68,8 @@ LRESULT CUserSetupPage::OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam,
 void CUserSetupPage::InsertColumns() {
   RECT area;
   GetWindowRect(List(), &area);
-  InsertColumn(List(), 0, "Filtering enabled for", kNameColumnWidth);
-  InsertColumn(List(), 1, "Description",
+  InsertListColumn(List(), 0, "Filtering enabled for", kNameColumnWidth);
+  InsertListColumn(List(), 1, "Description",
                area.right - area.left - GetSystemMetrics(SM_CXVSCROLL) - kNameColumnSpace);
 }
 
