@@ -1,6 +1,5 @@
 #include "ui/tab_page.h"
 
-#include <cstring>
 #include <vector>
 
 #include "ui/module_instance.h"
