@@ -4,6 +4,8 @@
 namespace avex {
 
 inline constexpr char kDisplayName[] = "Aurivex 3.0 for Corvane";
+// The caption of the messages of the console's Test URL page.
+inline constexpr char kProductName[] = "Aurivex for Corvane";
 inline constexpr char kInvalidVersionName[] = "Invalid Corvane Engine Version";
 inline constexpr char kCompanyName[] = "Tarn Software";
 inline constexpr char kModuleName[] = "AVex.dll";

@@ -25,6 +25,10 @@ ScanningInterface::ScanningInterface(PluginApplication& application) : applicati
 
 ScanningInterface::~ScanningInterface() { application_.UnregisterObject(this); }
 
+void ScanningInterface::SetSnapshot(const FilterSettings& settings) {
+  snapshot_.CopyFrom(settings, application_.ConsoleMode());
+}
+
 uint32_t ScanningInterface::SetUserDatabase(const HostUserDatabase* users) {
   try {
     if (users == nullptr) return Record(ResultFailed);

@@ -48,6 +48,9 @@ class ScanningInterface final : public ScanningInterfaceBase {
   // For the plug-in's own test page and tests.
   void SetForceFiltering(uint32_t force) { request_.forceFiltering = force; }
   const FilterSettings& Snapshot() const { return snapshot_; }
+  // Replaces the settings snapshot (lists included in console mode), as the
+  // object's construction took it from the live settings.
+  void SetSnapshot(const FilterSettings& settings);
   const RequestState& Request() const { return request_; }
 
   // Gives back the engine objects this object holds (the engine is about to

@@ -16,6 +16,7 @@ CConfigurationDialog::CConfigurationDialog(PluginApplication& application)
       customResponsesPage_(application.Configuration()),
       miscSettingsPage_(application.Configuration()),
       loggingPage_(application.Configuration()),
+      testUrlPage_(categoriesPage_, manualClassificationsPage_, *this),
       loggingPageShown_(application.Configuration().hostLoggingCapable != 0) {
   pageTable_ = {{&categoriesPage_, 6510},   {&manualClassificationsPage_, 6520},
                 {&userSetupPage_, 6530},    {&miscSettingsPage_, 6540},
@@ -67,6 +68,7 @@ CTabPage* CConfigurationDialog::ApplyPages() {
 }
 
 LRESULT CConfigurationDialog::OnOK(WORD, WORD, HWND, BOOL&) {
+  if (testUrlPage_.Testing()) return 0;
   if (CTabPage* refusing = ApplyPages()) {
     sheet_.SetActivePage(refusing);
     if (refusing->FailedControl() != 0) SetFocus(refusing->Item(refusing->FailedControl()));
@@ -77,6 +79,9 @@ LRESULT CConfigurationDialog::OnOK(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CConfigurationDialog::OnCancel(WORD, WORD, HWND, BOOL&) {
+  // A URL test uses the pages' settings until it ends: Escape and closing
+  // the window wait for it as the disabled buttons do.
+  if (testUrlPage_.Testing()) return 0;
   EndDialog(IDCANCEL);
   return 0;
 }

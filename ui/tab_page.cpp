@@ -148,12 +148,6 @@ LRESULT CTabPage::OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, BOOL&
   return Dialog::OnInitDialog(message, wParam, lParam, handled);
 }
 
-void CTabPage::DisableAllControls() {
-  for (HWND control = GetWindow(hwnd_, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
-    EnableWindow(control, FALSE);
-  }
-}
-
 LRESULT CTabPage::OnDialogCommand(WORD code, WORD id, HWND control, BOOL& handled) {
   // OK and Cancel belong to the configuration dialog, the page's grandparent;
   // the page itself does nothing with them.

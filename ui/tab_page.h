@@ -42,8 +42,6 @@ class CTabPage : public Dialog {
   // Makes the window a borderless tab-stop child of the sheet, as tall as the
   // template's client area, then runs the base initialisation.
   LRESULT OnInitDialog(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
-  // Greys out every control of the page: for pages whose work is not there yet.
-  void DisableAllControls();
 
  private:
   LRESULT OnDialogCommand(WORD code, WORD id, HWND control, BOOL& handled);

@@ -206,6 +206,18 @@ std::vector<std::string> DialogDriver::ComboItems(int id) const {
   return items;
 }
 
+std::vector<std::string> DialogDriver::ListBoxLines(int id) const {
+  HWND list = Control(id);
+  std::vector<std::string> lines;
+  const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, '\0');
+    SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&text[0]));
+    lines.push_back(text.c_str());
+  }
+  return lines;
+}
+
 int DialogDriver::ListRowCount(int id) const {
   return static_cast<int>(SendMessageA(Control(id), LVM_GETITEMCOUNT, 0, 0));
 }

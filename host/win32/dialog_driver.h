@@ -53,6 +53,9 @@ class DialogDriver {
   // The texts of a combo box's items, in order.
   std::vector<std::string> ComboItems(int id) const;
 
+  // The lines of a list box, in order.
+  std::vector<std::string> ListBoxLines(int id) const;
+
   // List views in report view; rows and columns count from 0.
   int ListRowCount(int id) const;
   std::string ListText(int id, int row, int column) const;
