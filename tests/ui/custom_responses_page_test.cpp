@@ -245,4 +245,34 @@ TEST_F(CustomResponsesPageTest, AFileThatCannotBeReadShowsTheErrorAndChangesNoth
   EXPECT_EQ(ConsoleRecord(), RecordOf(ShortFirstResponse()));
 }
 
+// The response as edited, carried to an engine process that applies and
+// saves it, is the block page of the next engine start.
+TEST_F(CustomResponsesPageTest, TheEngineProcessServesTheEditedBlockPage) {
+  PluginConfiguration configuration = ShortFirstResponse();
+  configuration.settings.lists.InsertUrl({"http://adult.example/page", kSex});
+  DialogDriver driver = OpenPage(configuration);
+  driver.Type(IDC_RESPONSE_BODY, "Edited for ##CATEGORY##");
+  ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
+  ASSERT_EQ(DialogResult(), kResultOk);
+  const std::string record = ConsoleRecord();
+  CloseConsole();
+
+  ApplyInEngineProcess(record);
+  plug_.PlugApiVersion(2);
+  ASSERT_EQ(plug_.PlugStart(1, 0), 1);
+  void* engine = plug_.PlugFabricateInterface();
+  ASSERT_NE(engine, nullptr);
+  const avex::host::ScanningObjectTable& slots = avex::host::TableOf(engine);
+  slots.Reset(engine, 1);
+  EXPECT_EQ(slots.SetSource(engine, "http://adult.example/page", "text/html", 0x0A000001, "pupil"), kResultReject);
+  uint32_t size = 0;
+  slots.GetResponse(engine, 1, nullptr, &size);
+  std::string page(size + 1, '\0');
+  size += 1;
+  EXPECT_EQ(slots.GetResponse(engine, 1, &page[0], &size), kResultOk);
+  EXPECT_NE(page.find("Edited for Sex"), std::string::npos) << page;
+  plug_.PlugReleaseInterface(engine);
+  plug_.PlugStop();
+}
+
 }  // namespace
