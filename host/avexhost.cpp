@@ -3,7 +3,7 @@
 //
 //   avexhost PLUGIN [--api-version N] [--start-type N] [--console N] [--vendor-key]
 //                   [--users FILE] [--requests FILE] [--pages DIR]
-//                   [config apply FILE] [configure [--screens DIR]] [config get FILE]
+//                   [config apply FILE] [configure [--screens DIR [--test-url URL]]] [config get FILE]
 //   avexhost config edit FILE SETTING...
 //
 // --users publishes users and groups (user_directory.h); --requests replays
@@ -15,7 +15,8 @@
 // console does: it never writes the registry). `configure` opens the
 // configuration dialog (ShowConfiguration) after any applied record, as the
 // console does, and --screens saves a picture of every page into DIR and
-// closes it with OK. `config edit` changes one setting in a record file
+// closes it with OK; --test-url first tests URL (without "http://") on the
+// Test URL page. `config edit` changes one setting in a record file
 // (record_edit.h).
 #include <algorithm>
 #include <cstdio>
@@ -56,13 +57,14 @@ struct Options {
   std::string configOut;
   bool configure = false;
   std::string screens;
+  std::string testUrl;
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: avexhost PLUGIN [--api-version N] [--start-type N] [--console N] [--vendor-key]\n"
                "                [--users FILE] [--requests FILE] [--pages DIR]\n"
-               "                [config apply FILE] [configure [--screens DIR]] [config get FILE]\n"
+               "                [config apply FILE] [configure [--screens DIR [--test-url URL]]] [config get FILE]\n"
                "       avexhost config edit FILE SETTING...\n");
   return 2;
 }
@@ -83,6 +85,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       i += 2;
     } else if (flag == "configure") {
       options->configure = true;
+    } else if (flag == "--test-url" && hasValue) {
+      options->testUrl = argv[++i];
     } else if (flag == "--screens" && hasValue) {
       options->screens = argv[++i];
     } else if (flag == "--pages" && hasValue) {
@@ -183,12 +187,12 @@ void WriteConfigurationFile(void* object, const std::string& path) {
   std::printf("GetConfiguration = %s, %u bytes written to %s\n", avex::host::ResultName(result), length, path.c_str());
 }
 
-void ShowConfigurationDialog(void* object, const std::string& screens) {
+void ShowConfigurationDialog(void* object, const std::string& screens, const std::string& testUrl) {
   std::unique_ptr<avex::host::DialogTour> tour;
   if (!screens.empty()) {
     std::filesystem::create_directories(screens);
     std::printf("pictures of the configuration dialog:\n");
-    tour = std::make_unique<avex::host::DialogTour>(screens, avex::platform::CurrentThreadId());
+    tour = std::make_unique<avex::host::DialogTour>(screens, avex::platform::CurrentThreadId(), testUrl);
   }
   const uint32_t result = avex::host::TableOf(object).ShowConfiguration(object, nullptr);
   tour.reset();
@@ -239,7 +243,7 @@ int Run(const Options& options) {
     }
     PrintInfoQueries(object);
     if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.consoleFlag != 0);
-    if (options.configure) ShowConfigurationDialog(object, options.screens);
+    if (options.configure) ShowConfigurationDialog(object, options.screens, options.testUrl);
     if (!options.configOut.empty()) WriteConfigurationFile(object, options.configOut);
     std::printf("PlugReleaseInterface(object) = %d\n", plug.PlugReleaseInterface(object));
   }

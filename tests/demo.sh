@@ -44,10 +44,26 @@ echo
 echo "== 4. A host that speaks interface version 1 is refused"
 host AVex.dll --api-version 1 | grep -E 'PlugDisplayName\(\) =|PlugStart'
 echo
-echo "== 5. The console opens the configuration dialog (on a virtual display); a picture of each page"
+echo "== 5. The console opens the configuration dialog (on a virtual display), tests a page that a"
+echo "==    web server on 127.0.0.1 serves on its Test URL page, and saves a picture of each page"
 mkdir -p ../screens
+port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+python3 -m http.server "$port" --bind 127.0.0.1 --directory traffic/pages >/dev/null 2>&1 &
+server=$!
+trap 'kill "$server" 2>/dev/null || true' EXIT
+python3 - "$port" <<'WAIT'
+import socket, sys, time
+for _ in range(100):
+    try:
+        socket.create_connection(("127.0.0.1", int(sys.argv[1])), 0.2).close()
+        break
+    except OSError:
+        time.sleep(0.1)
+WAIT
 host AVex.dll --start-type 1 --console 1 config apply engine.cfg configure --screens '..\screens' \
-  config get console-dialog.cfg | grep -E 'ShowConfiguration'
+  --test-url "127.0.0.1:$port/poker-night.html" config get console-dialog.cfg |
+  grep -E 'ShowConfiguration|Test URL of|^    '
+kill "$server" 2>/dev/null || true
 for picture in ../screens/*.png; do
   echo "  $(cd "$(dirname "$picture")" && pwd)/$(basename "$picture")"
 done

@@ -21,7 +21,22 @@ std::string FileNameOf(size_t position, const std::string& title) {
   return name + ".png";
 }
 
-void Tour(const std::string& folder, uint32_t uiThread) {
+// Tests `url` on the Test URL page and waits for the verdict, the last line.
+void TestUrl(const DialogDriver& driver, const std::string& url) {
+  driver.SelectTreeItem("Test URL");
+  DialogDriver::WaitFor([&] { return driver.ActivePageTitle() == "Test URL"; });
+  driver.Type(IDC_TEST_URL_TEXT, url);
+  driver.Click(IDC_TEST_URL_TEST);
+  DialogDriver::WaitFor(
+      [&] {
+        const std::vector<std::string> lines = driver.ListBoxLines(IDC_TEST_URL_RESULTS);
+        return !lines.empty() && lines.back().rfind("This page will", 0) == 0 && driver.IsEnabled(IDC_TEST_URL_TEST);
+      },
+      60000);
+  for (const std::string& line : driver.ListBoxLines(IDC_TEST_URL_RESULTS)) std::printf("    %s\n", line.c_str());
+}
+
+void Tour(const std::string& folder, uint32_t uiThread, const std::string& testUrl) {
   HWND dialog = DialogDriver::WaitForDialog(uiThread);
   if (dialog == nullptr) {
     std::printf("the configuration dialog did not appear\n");
@@ -29,6 +44,13 @@ void Tour(const std::string& folder, uint32_t uiThread) {
   }
   DialogDriver driver(dialog);
   const std::vector<std::string> pages = driver.TreeItems();
+  if (!testUrl.empty()) {
+    std::printf("  Test URL of http://%s:\n", testUrl.c_str());
+    TestUrl(driver, testUrl);
+    const std::string path = folder + "/" + FileNameOf(0, "test url result");
+    std::printf("  Test URL result: %s\n", driver.Screenshot(path) ? path.c_str() : "no picture");
+    std::fflush(stdout);
+  }
   for (size_t i = 0; i < pages.size(); ++i) {
     driver.SelectTreeItem(pages[i]);
     DialogDriver::WaitFor([&] { return driver.ActivePageTitle() == pages[i]; });
@@ -46,8 +68,9 @@ struct DialogTour::Run {
   std::thread thread;
 };
 
-DialogTour::DialogTour(const std::string& folder, uint32_t uiThread) : run_(new Run) {
-  run_->thread = std::thread(Tour, folder, uiThread);
+DialogTour::DialogTour(const std::string& folder, uint32_t uiThread, const std::string& testUrl)
+    : run_(new Run) {
+  run_->thread = std::thread(Tour, folder, uiThread, testUrl);
 }
 
 DialogTour::~DialogTour() { run_->thread.join(); }
