@@ -4,6 +4,7 @@
 
 #include "config/category_table.h"
 #include "lists/tag_content.h"
+#include "ui/button_menu.h"
 #include "ui/imported_file.h"
 
 namespace avex::ui {
@@ -119,16 +120,8 @@ LRESULT CCustomResponsesPage::OnAddToken(WORD, WORD, HWND, BOOL&) {
 }
 
 UINT CCustomResponsesPage::AskImportBodyTarget() {
-  HMENU menu = CreatePopupMenu();
-  if (menu == nullptr) return 0;
-  AppendMenuA(menu, MF_STRING, kToThisCategory, "To this category");
-  AppendMenuA(menu, MF_STRING, kToAllCategories, "To all categories");
-  RECT button = {};
-  GetWindowRect(Item(IDC_RESPONSE_IMPORT_BODY), &button);
-  const UINT choice = static_cast<UINT>(TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD,
-                                                       button.left, button.bottom, 0, hwnd_, nullptr));
-  DestroyMenu(menu);
-  return choice;
+  return ChooseFromButtonMenu(hwnd_, Item(IDC_RESPONSE_IMPORT_BODY),
+                              {{kToThisCategory, "To this category"}, {kToAllCategories, "To all categories"}});
 }
 
 std::optional<std::string> CCustomResponsesPage::ImportText(const char* tagName, const char* closingTag) {

@@ -4,6 +4,7 @@
 #include "lists/manual_list_file.h"
 #include "lists/url.h"
 #include "plugin/plugin_names.h"
+#include "ui/button_menu.h"
 #include "ui/url_test_run.h"
 
 namespace avex::ui {
@@ -128,19 +129,13 @@ LRESULT CTestUrlPage::OnClassify(WORD, WORD, HWND, BOOL&) {
 }
 
 UINT CTestUrlPage::ChooseClassification() {
-  HMENU menu = CreatePopupMenu();
-  if (menu == nullptr) return 0;
-  AppendMenuA(menu, MF_STRING, kClassifyCommand, CategoryAllowedLabel);
+  std::vector<MenuChoice> choices = {{kClassifyCommand, CategoryAllowedLabel}};
   for (size_t row = 0; row < CategoryCount; ++row) {
-    if (!CategoryTable[row].hasResponse) continue;
-    AppendMenuA(menu, MF_STRING, kClassifyCommand + row + 1, CategoryTable[row].description);
+    if (CategoryTable[row].hasResponse) {
+      choices.push_back({static_cast<UINT>(kClassifyCommand + row + 1), CategoryTable[row].description});
+    }
   }
-  RECT button;
-  GetWindowRect(Item(IDC_TEST_URL_CLASSIFY), &button);
-  const UINT command = static_cast<UINT>(TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD,
-                                                        button.left, button.bottom, 0, hwnd_, nullptr));
-  DestroyMenu(menu);
-  return command;
+  return ChooseFromButtonMenu(hwnd_, Item(IDC_TEST_URL_CLASSIFY), choices);
 }
 
 void CTestUrlPage::Classify(UINT command) {

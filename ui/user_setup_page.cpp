@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ui/button_menu.h"
 #include "ui/configuration_images.h"
 #include "ui/list_columns.h"
 
@@ -100,17 +101,11 @@ void CUserSetupPage::EnableUserChoice(bool enable) {
 }
 
 CUserSetupPage::Rows CUserSetupPage::ChooseRows(int button, bool tick) const {
-  HMENU menu = CreatePopupMenu();
-  if (menu == nullptr) return Rows::None;
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(Rows::Users), tick ? "Set all users" : "Clear all users");
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(Rows::Groups), tick ? "Set all groups" : "Clear all groups");
-  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(Rows::Everyone), tick ? "Set everyone" : "Clear everyone");
-  RECT bounds;
-  GetWindowRect(Item(button), &bounds);
-  const BOOL chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD | TPM_NONOTIFY,
-                                     bounds.left, bounds.bottom, 0, hwnd_, nullptr);
-  DestroyMenu(menu);
-  return static_cast<Rows>(chosen);
+  return static_cast<Rows>(ChooseFromButtonMenu(
+      hwnd_, Item(button),
+      {{static_cast<UINT>(Rows::Users), tick ? "Set all users" : "Clear all users"},
+       {static_cast<UINT>(Rows::Groups), tick ? "Set all groups" : "Clear all groups"},
+       {static_cast<UINT>(Rows::Everyone), tick ? "Set everyone" : "Clear everyone"}}));
 }
 
 LRESULT CUserSetupPage::ChooseAndMark(int button, bool tick) {

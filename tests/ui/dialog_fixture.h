@@ -30,8 +30,6 @@ using avex::PluginConfiguration;
 using avex::host::DialogDriver;
 
 
-using avex::PluginConfiguration;
-using avex::host::DialogDriver;
 
 inline constexpr uint32_t kResultOk = 0;
 inline constexpr uint32_t kResultNotCompleted = 0x80000005;
