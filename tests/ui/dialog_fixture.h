@@ -29,8 +29,6 @@ namespace avex::testing {
 using avex::PluginConfiguration;
 using avex::host::DialogDriver;
 
-
-
 inline constexpr uint32_t kResultOk = 0;
 inline constexpr uint32_t kResultNotCompleted = 0x80000005;
 inline constexpr uint32_t kResultReject = 0x41000000;
