@@ -236,8 +236,11 @@ TEST_F(SettingsStoreTest, BadStoredDataTakesDefaultsAndTheNextSaveIsClean) {
   EXPECT_TRUE(config.settings.SettingOf(2)->enabled);
   EXPECT_EQ(config.settings.SettingOf(2)->level, 60.0f);
   EXPECT_EQ(config.settings.SettingOf(3)->level, 250.0f);  // loads as stored, never blocks
-  EXPECT_EQ(PartialTexts(config), std::vector<std::string>{"ok"});
-  EXPECT_EQ(config.settings.lists.partials()[0].categoryId, 0);
+  EXPECT_EQ(PartialTexts(config), std::vector<std::string>{"kept"});
+  EXPECT_EQ(config.settings.lists.partials()[0].categoryId, 2);
+  ASSERT_EQ(config.settings.lists.urls().size(), 1u);
+  EXPECT_EQ(config.settings.lists.urls().begin()->second.categoryId, 5);
+  EXPECT_TRUE(config.settings.lists.sites().empty());
   ASSERT_EQ(config.accessRights.Entries().size(), 1u);
   EXPECT_EQ(config.accessRights.Entries().begin()->second.state, 1u);
   EXPECT_EQ(config.logging.Options(), 7u);
@@ -251,23 +254,125 @@ TEST_F(SettingsStoreTest, BadStoredDataTakesDefaultsAndTheNextSaveIsClean) {
   EXPECT_EQ(registry::QueryDword(kRoot, "Use RSACI"), 1u);
   EXPECT_EQ(registry::QueryDword(Key("Categories"), "Level_00000002"), 60u);
   EXPECT_EQ(registry::QueryDword(Key("Categories"), "Level_00000003"), 250u);
-  EXPECT_EQ(registry::QueryDword(Key("Manual\\Partial"), "00000000_ok"), 0u);
-  EXPECT_EQ(registry::ValueNames(Key("Manual\\Partial")).size(), 1u);
+  EXPECT_EQ(registry::ValueNames(Key("Manual\\Partial")), std::vector<std::string>{"00000000_kept"});
+  EXPECT_EQ(registry::ValueNames(Key("Manual\\URLs")).size(), 1u);
+  EXPECT_FALSE(registry::KeyExists(Key("Manual\\Sites")));
   EXPECT_EQ(registry::QueryDword(Key("Custom Responses\\Long"), "Code"), 0u);
   EXPECT_EQ(registry::QueryString(Key("Custom Responses\\Long"), "HTML Body"), longBody);
 }
 
-TEST_F(SettingsStoreTest, UnrecognisedVersionIsReplacedByTheDefaults) {
-  Import("settings_v3.reg");
-  registry::WriteDword(kRoot, "RegVersion", 7);
-  PluginConfiguration config = Load();
-  EXPECT_TRUE(config.settings.lists.partials().empty());
-  EXPECT_TRUE(config.accessRights.Entries().empty());
-  EXPECT_EQ(config.settings.useSafeSurf, 1u);
-  EXPECT_EQ(config.settings.SettingOf(1)->level, 60.0f);
-  EXPECT_FALSE(config.defaultFilter);
-  EXPECT_FALSE(registry::KeyExists(Key("Manual")));
-  EXPECT_EQ(registry::ReadDword(kRoot, "RegVersion", 0), 3u);
+// A version this code cannot read or does not know (a newer one's, or a
+// damaged value) is kept under a backup key beside the root, named with what
+// it held, before the load goes on as for that version: the migration reads
+// nothing and the defaults are saved.
+TEST_F(SettingsStoreTest, AnUnknownOrUnreadableVersionIsKeptAsideBeforeTheDefaultsAreSaved) {
+  struct Case {
+    const char* regVersion;  // as a REGEDIT4 value
+    const char* backup;      // the backup key's name
+    bool firstStart;         // the version the load goes on with is 0
+  };
+  const Case cases[] = {
+      {"dword:00000007", "Aurivex for Corvane.version 7", false},
+      {"dword:00000004", "Aurivex for Corvane.version 4", false},
+      {"dword:ffffffff", "Aurivex for Corvane.version 4294967295", false},
+      {"\"3\"", "Aurivex for Corvane.unreadable version", true},
+      {"hex(b):03,00,00,00,00,00,00,00", "Aurivex for Corvane.unreadable version", true},
+      {"hex:03,00,00,00", "Aurivex for Corvane.unreadable version", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.regVersion);
+    const std::string backup = std::string("Software\\Tarn Software\\") + c.backup;
+    registry::DeleteKeyTree(backup);
+    Import("settings_v3.reg");
+    ASSERT_TRUE(registry::ImportRegText("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + kRoot + "]\n\"RegVersion\"=" +
+                                        c.regVersion + "\n"));
+    PluginConfiguration config = Load();
+    EXPECT_TRUE(config.settings.lists.partials().empty());
+    EXPECT_TRUE(config.accessRights.Entries().empty());
+    EXPECT_EQ(config.settings.SettingOf(1)->level, 60.0f);
+    EXPECT_EQ(config.defaultFilter, c.firstStart);
+    EXPECT_FALSE(registry::KeyExists(Key("Manual")));
+    EXPECT_EQ(registry::ReadDword(kRoot, "RegVersion", 0), 3u);
+
+    // The backup holds the tree as it was, lists and all.
+    EXPECT_EQ(registry::ValueNames(backup + "\\Manual\\Partial").size(), 4u);
+    EXPECT_EQ(registry::SubkeyNames(backup + "\\AccessRights").size(), 2u);
+    EXPECT_FALSE(registry::QueryDword(backup, "RegVersion") == 3u);
+    registry::DeleteKeyTree(backup);
+  }
+}
+
+TEST_F(SettingsStoreTest, ASecondBackupOfTheSameVersionDoesNotReplaceTheFirst) {
+  const std::string backup = "Software\\Tarn Software\\Aurivex for Corvane.version 9";
+  for (const char* partial : {"first", "second"}) {
+    registry::DeleteKeyTree(kRoot);
+    registry::WriteDword(kRoot, "RegVersion", 9);
+    registry::WriteDword(Key("Manual\\Partial"), std::string("00000000_") + partial, 1);
+    Load();
+  }
+  EXPECT_EQ(registry::ValueNames(backup + "\\Manual\\Partial"), std::vector<std::string>{"00000000_first"});
+  EXPECT_EQ(registry::ValueNames(backup + " (2)\\Manual\\Partial"),
+            std::vector<std::string>{"00000000_second"});
+  registry::DeleteKeyTree(backup);
+  registry::DeleteKeyTree(backup + " (2)");
+}
+
+// What a save killed at some moment leaves, and what the next load makes
+// of it: the staging tree without "RegVersion" was still being written (the
+// root is untouched); with it, the root was being replaced.
+TEST_F(SettingsStoreTest, ALoadFinishesOrDropsAnInterruptedSave) {
+  const std::string staging = kRoot + kSettingsStagingSuffix;
+  PluginConfiguration older;
+  older.settings.lists.AppendPartial({"old", 1});
+  PluginConfiguration newer;
+  newer.settings.lists.AppendPartial({"new", 2});
+  newer.settings.lists.InsertUrl({"http://new.example/", 3});
+
+  enum class Root { Whole, HalfDeleted, Gone };
+  struct Case {
+    const char* moment;
+    bool stagingComplete;
+    Root root;
+    const char* loaded;
+  };
+  const Case cases[] = {
+      {"writing the new tree", false, Root::Whole, "old"},
+      {"deleting the old root", true, Root::HalfDeleted, "new"},
+      {"before the rename", true, Root::Gone, "new"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.moment);
+    registry::DeleteKeyTree(kRoot);
+    registry::DeleteKeyTree(staging);
+    SaveSettings(newer);
+    ASSERT_TRUE(registry::CopyKeyTree(kRoot, kRoot + ".newer"));
+    SaveSettings(older);
+    ASSERT_TRUE(registry::CopyKeyTree(kRoot + ".newer", staging));
+    ASSERT_TRUE(registry::DeleteKeyTree(kRoot + ".newer"));
+    if (!c.stagingComplete) {
+      registry::WriteString(staging, "RegVersion", nullptr);
+      registry::DeleteKeyTree(staging + "\\Manual\\URLs");
+    }
+    if (c.root == Root::HalfDeleted) registry::DeleteKeyTree(Key("Manual"));
+    if (c.root == Root::Gone) registry::DeleteKeyTree(kRoot);
+
+    PluginConfiguration config = Load();
+    EXPECT_EQ(PartialTexts(config), std::vector<std::string>{c.loaded});
+    EXPECT_EQ(config.settings.lists.urls().size(), std::string(c.loaded) == "new" ? 1u : 0u);
+    EXPECT_FALSE(registry::KeyExists(staging));
+    EXPECT_EQ(registry::ReadDword(kRoot, "RegVersion", 0), 3u);
+  }
+}
+
+TEST_F(SettingsStoreTest, ASaveLeavesNothingBesideTheRoot) {
+  PluginConfiguration config;
+  config.settings.lists.AppendPartial({"a", 1});
+  SaveSettings(config);
+  SaveSettings(config);
+  EXPECT_FALSE(registry::KeyExists(kRoot + kSettingsStagingSuffix));
+  for (const std::string& name : registry::SubkeyNames("Software\\Tarn Software")) {
+    EXPECT_TRUE(name.rfind("Aurivex for Corvane", 0) != 0 || name == "Aurivex for Corvane") << name;
+  }
 }
 
 TEST_F(SettingsStoreTest, LevelsThatNoDwordHoldsAreStoredAtTheEnds) {

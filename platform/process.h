@@ -20,6 +20,10 @@ class ChildProcess {
   // Waits for the child to end; its exit code, or -1 when none was started.
   int Wait();
 
+  // Ends the child at once, as a crash would (no clean-up of its own runs),
+  // and waits for it. Does nothing when no child is running.
+  void Kill();
+
  private:
   struct Handle;
   std::unique_ptr<Handle> handle_;

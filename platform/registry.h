@@ -36,6 +36,10 @@
 
 namespace avex::platform::registry {
 
+// The longest key name and value name the system stores, in characters.
+inline constexpr size_t kMaxKeyName = 255;
+inline constexpr size_t kMaxValueName = 16383;
+
 // The DWORD stored under `value`, or nothing when the key or the value is
 // missing or the value is not a DWORD.
 std::optional<uint32_t> QueryDword(const std::string& key, const std::string& value);
@@ -73,11 +77,12 @@ bool DeleteKeyTree(const std::string& key);
 std::vector<std::string> SubkeyNames(const std::string& key);
 std::vector<std::string> ValueNames(const std::string& key);
 
-// Renames `key` to `newName` (one key name, same parent), with everything
-// below it, in one step of the registry: at every instant the tree exists
-// under exactly one of the two names. False when `key` is missing, a key
-// named `newName` exists already, or the system refuses.
-bool RenameKey(const std::string& key, const std::string& newName);
+// Copies every value and subkey below `from` into `to` (created when
+// missing), values with their types and data; what `to` held already stays
+// unless a copied value of the same name replaces it. False when `from` is
+// missing or some part could not be copied (the rest is still copied). Not
+// one step: a reader may see `to` half copied.
+bool CopyKeyTree(const std::string& from, const std::string& to);
 
 // One value as the registry holds it: its name, its type and its bytes.
 struct StoredValue {
@@ -113,6 +118,9 @@ class RegistryKey {
   // in one pass; long names as in ValueNames.
   std::vector<StoredValue> Values() const;
   std::vector<std::string> SubkeyNames() const;
+  // One value with its type and data; nothing when it is missing.
+  std::optional<StoredValue> Query(const std::string& value) const;
+  // Query(value) as a DWORD / a string; nothing when missing or of another type.
   std::optional<uint32_t> QueryDword(const std::string& value) const;
   std::optional<std::string> QueryString(const std::string& value) const;
 
@@ -120,6 +128,8 @@ class RegistryKey {
   // 16,383 characters cannot be written).
   bool WriteDword(const std::string& value, uint32_t data);
   bool WriteString(const std::string& value, const std::string& data);
+  // Stores `value` under its name, with its type and data.
+  bool Write(const StoredValue& value);
   // Deleting a missing value succeeds.
   bool DeleteValue(const std::string& value);
 

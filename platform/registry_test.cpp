@@ -312,23 +312,26 @@ TEST_F(RegistryTest, ValuesComeWithTheirTypes) {
   EXPECT_EQ(values[3].String(), "5");
 }
 
-TEST_F(RegistryTest, RenameMovesTheWholeTree) {
-  ASSERT_TRUE(WriteDword(Key("From"), "v", 1));
-  ASSERT_TRUE(WriteString(Key("From\\Sub\\Deeper"), "t", "text"));
-  ASSERT_TRUE(RenameKey(Key("From"), "To"));
-  EXPECT_FALSE(KeyExists(Key("From")));
-  EXPECT_EQ(ReadDword(Key("To"), "v", 0), 1u);
-  EXPECT_EQ(ReadString(Key("To\\Sub\\Deeper"), "t", ""), "text");
-
-  ASSERT_TRUE(WriteDword(Key("Other"), "v", 2));
-  EXPECT_FALSE(RenameKey(Key("Other"), "To"));  // never over an existing key
-  EXPECT_EQ(ReadDword(Key("To"), "v", 0), 1u);
-  EXPECT_EQ(ReadDword(Key("Other"), "v", 0), 2u);
-  EXPECT_FALSE(RenameKey(Key("Missing"), "Elsewhere"));
+TEST_F(RegistryTest, CopyKeyTreeCopiesEveryValueWithItsType) {
+  ASSERT_TRUE(ImportRegText("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + Key("From") +
+                            "]\n\"dword\"=dword:00000005\n\"binary\"=hex:01,02\n\"text\"=\"t\"\n"
+                            "[HKEY_LOCAL_MACHINE\\" + Key("From\\Sub\\Deeper") + "]\n\"v\"=dword:00000007\n"));
+  ASSERT_TRUE(WriteDword(Key("From\\Empty\\Leaf"), "w", 8));
+  ASSERT_TRUE(WriteDword(Key("To"), "kept", 1));
+  ASSERT_TRUE(CopyKeyTree(Key("From"), Key("To")));
+  EXPECT_EQ(ReadDword(Key("To"), "dword", 0), 5u);
+  EXPECT_EQ(ReadString(Key("To"), "text", ""), "t");
+  const std::vector<StoredValue> values = RegistryKey::ForReading(Key("To")).Values();
+  ASSERT_EQ(values.size(), 4u);
+  EXPECT_EQ(values[0].name, "binary");
+  EXPECT_EQ(values[0].type, 3u);
+  EXPECT_EQ(values[0].data, std::string("\x01\x02", 2));
+  EXPECT_EQ(ReadDword(Key("To"), "kept", 0), 1u);
+  EXPECT_EQ(ReadDword(Key("To\\Sub\\Deeper"), "v", 0), 7u);
+  EXPECT_EQ(ReadDword(Key("To\\Empty\\Leaf"), "w", 0), 8u);
+  EXPECT_EQ(ReadDword(Key("From\\Sub\\Deeper"), "v", 0), 7u);  // the source stays
+  EXPECT_FALSE(CopyKeyTree(Key("Missing"), Key("Elsewhere")));
   EXPECT_FALSE(KeyExists(Key("Elsewhere")));
-  EXPECT_FALSE(RenameKey(Key("Other"), "A\\B"));
-  EXPECT_FALSE(RenameKey(Key("Other"), std::string(256, 'S')));
-  EXPECT_EQ(SubkeyNames(base_), (Names{"Other", "To"}));
 }
 
 TEST_F(RegistryTest, ABatchChangesNothingThatTheCallsSee) {

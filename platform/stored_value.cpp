@@ -15,4 +15,14 @@ std::optional<std::string> StoredValue::String() const {
   return data.substr(0, data.find('\0'));
 }
 
+std::optional<uint32_t> RegistryKey::QueryDword(const std::string& value) const {
+  const std::optional<StoredValue> stored = Query(value);
+  return stored ? stored->Dword() : std::nullopt;
+}
+
+std::optional<std::string> RegistryKey::QueryString(const std::string& value) const {
+  const std::optional<StoredValue> stored = Query(value);
+  return stored ? stored->String() : std::nullopt;
+}
+
 }  // namespace avex::platform::registry

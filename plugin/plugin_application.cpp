@@ -87,8 +87,13 @@ int32_t PluginApplication::Start(int32_t startType, int32_t consoleFlag) {
 
   platform::Trace(this, "Corvane Startup\n");
   // Only the engine process reads the registry; the console receives its
-  // configuration through the transfer record.
-  if (consoleFlag == 0) LoadSettings(&configuration_, &sharedDataLock_);
+  // configuration through the transfer record. A process that could not
+  // load the stored configuration whole must not run on another one: its
+  // next save would put that over the stored tree.
+  if (consoleFlag == 0 && !LoadSettings(&configuration_, &sharedDataLock_)) {
+    platform::Trace(this, "Corvane Startup refused: the stored settings could not be loaded\n");
+    return 0;
+  }
   consoleMode_ = consoleFlag != 0;
   if (startType != 0) return 1;
 

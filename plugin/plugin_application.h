@@ -35,6 +35,10 @@ class HelpTopicSource {
 class PluginApplication {
  public:
   PluginApplication() = default;
+  // With a shared-data lock of its own name and timeout, so that tests can
+  // hold it from elsewhere without waiting two minutes.
+  PluginApplication(const std::string& lockName, uint32_t lockTimeoutMs)
+      : sharedDataLock_(lockName, lockTimeoutMs) {}
   PluginApplication(const PluginApplication&) = delete;
   PluginApplication& operator=(const PluginApplication&) = delete;
 

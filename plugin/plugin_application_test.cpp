@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <future>
 #include <stdexcept>
+#include <thread>
 
 #include "config/settings_store.h"
 #include "platform/registry.h"
@@ -45,6 +47,38 @@ TEST_F(PluginApplicationTest, OnlyTheEngineProcessLoadsTheStoredSettings) {
     ASSERT_EQ(application.Start(c.startType, c.consoleFlag), 1);
     EXPECT_EQ(application.Configuration().settings.lists.partials().size(), c.loads ? 3u : 0u);
   }
+}
+
+// Started on the defaults, the engine process's first configuration save
+// would put them over the stored tree: a start whose load could not take the
+// lock is refused instead.
+TEST_F(PluginApplicationTest, AStartThatCannotLoadTheStoredSettingsIsRefused) {
+  ASSERT_TRUE(platform::registry::ImportRegFile(testing::FixturePath("settings_v3.reg")));
+  const char kLockName[] = "AVexPluginApplicationBusyTest";
+  std::promise<void> held;
+  std::promise<void> startsTried;
+  std::thread holder([&] {
+    SharedDataLock lock(kLockName, 5000);
+    EXPECT_TRUE(lock.Acquire());
+    held.set_value();
+    startsTried.get_future().wait();
+    lock.Release();
+  });
+  held.get_future().wait();
+  for (int32_t startType : {0, 1}) {
+    PluginApplication application(kLockName, 50);
+    application.SetApiVersion(2);
+    EXPECT_EQ(application.Start(startType, 0), 0) << startType;
+    EXPECT_EQ(application.Start(startType, 1), 1) << startType;  // the console loads nothing
+  }
+  startsTried.set_value();
+  holder.join();
+  EXPECT_EQ(platform::registry::ValueNames(std::string(kSettingsRootKey) + "\\Manual\\Partial").size(), 4u);
+
+  PluginApplication application(kLockName, 50);
+  application.SetApiVersion(2);
+  EXPECT_EQ(application.Start(1, 0), 1);
+  EXPECT_EQ(application.Configuration().settings.lists.partials().size(), 3u);
 }
 
 TEST_F(PluginApplicationTest, ConsoleModeFollowsTheConsoleFlagExceptForStartTypesTwoAndThree) {

@@ -204,8 +204,18 @@ uint32_t ScanningInterface::ApplyConfiguration(const void* buffer, uint32_t coun
     }
     // Reading the record and building the list index take long for large
     // lists; they work on the copy, so requests are not held up meanwhile.
-    // A record cut short must not leave categories without a block page.
-    if (!ReadConfigurationRecord(buffer, count, &applied)) AddDefaultResponses(&applied.responses);
+    // A record cut short would read as "filter nobody, keep no list", and a
+    // text the registry cannot store would be gone after the next start:
+    // either is refused with nothing changed.
+    if (!ReadConfigurationRecord(buffer, count, &applied)) {
+      platform::Trace(this, "configuration refused: the record of %u bytes ends inside a field\n", count);
+      return Record(ResultInvalidParameter);
+    }
+    const std::string unstorable = FirstUnstorableText(applied);
+    if (!unstorable.empty()) {
+      platform::Trace(this, "configuration refused: %s cannot be stored\n", unstorable.c_str());
+      return Record(ResultInvalidParameter);
+    }
     applied.settings.lists.PrepareIndex();
 
     // Requests read the live configuration under the lock; they see it

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "config/category_table.h"
+#include "lists/storable_text.h"
 #include "lists/url.h"
 #include "ui/file_dialogs.h"
 #include "ui/list_columns.h"
@@ -182,7 +183,22 @@ LRESULT CManualClassificationsPage::OnAdd(WORD, WORD, HWND, BOOL&) {
   const int32_t categoryId =
       choice == CB_ERR ? CategoryAllowed : static_cast<int32_t>(SendMessageA(combo, CB_GETITEMDATA, choice, 0));
   // A text that normalises to nothing would match every request.
-  if (!entryText_.empty()) AddRow(entryText_, categoryId, typeIndex_);
+  if (entryText_.empty()) {
+    UpdateButtons();
+    return 0;
+  }
+  const ManualEntryType type = static_cast<ManualEntryType>(typeIndex_);
+  if (!IsStorableListText(type, entryText_)) {
+    // Kept until the next start and then gone: refused where it is typed.
+    ShowMessage(GetAncestor(hwnd_, GA_ROOT),
+                "This entry is " + std::to_string(entryText_.size()) + " characters long. A " +
+                    ManualRowTypeText(type) + " entry can be at most " +
+                    std::to_string(LongestStorableListText(type)) + " characters long.",
+                MB_OK | MB_ICONEXCLAMATION);
+    SetFocus(Item(IDC_MANUAL_ENTRY_TEXT));
+    return 0;
+  }
+  AddRow(entryText_, categoryId, typeIndex_);
   UpdateButtons();
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <cerrno>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -49,6 +50,12 @@ int ChildProcess::Wait() {
     handle_->exitCode = 128 + WTERMSIG(status);
   }
   return handle_->exitCode;
+}
+
+void ChildProcess::Kill() {
+  if (!handle_ || handle_->pid <= 0) return;
+  kill(handle_->pid, SIGKILL);
+  Wait();
 }
 
 }  // namespace avex::platform

@@ -30,8 +30,6 @@
 namespace avex::platform::registry {
 namespace {
 
-constexpr size_t kMaxKeyName = 255;      // characters of one key name
-constexpr size_t kMaxValueName = 16383;  // characters of a value name
 
 struct NameLess {
   bool operator()(const std::string& a, const std::string& b) const {
@@ -42,9 +40,6 @@ struct NameLess {
       if (x != y) return x < y;
     }
     return a.size() < b.size();
-  }
-  static bool Same(const std::string& a, const std::string& b) {
-    return !NameLess()(a, b) && !NameLess()(b, a);
   }
 };
 
@@ -447,26 +442,6 @@ std::vector<std::string> ValueNames(const std::string& key) {
   return names;
 }
 
-bool RenameKey(const std::string& key, const std::string& newName) {
-  Path path;
-  if (!SplitPath(key, &path) || path.empty() || newName.empty() || newName.size() > kMaxKeyName ||
-      newName.find('\\') != std::string::npos) {
-    return false;
-  }
-  return Run(true, [&](Key* root, bool* modified) {
-    Key* parent = FindKey(root, path, path.size() - 1);
-    if (parent == nullptr) return false;
-    auto from = parent->subkeys.find(path.back());
-    if (from == parent->subkeys.end()) return false;
-    if (parent->subkeys.count(newName) != 0 && !NameLess::Same(from->first, newName)) return false;
-    std::unique_ptr<Key> moved = std::move(from->second);
-    parent->subkeys.erase(from);
-    parent->subkeys.emplace(newName, std::move(moved));
-    *modified = true;
-    return true;
-  });
-}
-
 namespace {
 
 // What a RegistryKey holds here: the path, looked up again by every call, so
@@ -544,21 +519,11 @@ std::vector<std::string> RegistryKey::SubkeyNames() const {
   return names;
 }
 
-std::optional<uint32_t> RegistryKey::QueryDword(const std::string& value) const {
-  std::optional<uint32_t> result;
+std::optional<StoredValue> RegistryKey::Query(const std::string& value) const {
+  std::optional<StoredValue> result;
   RunOnKey(handle_, false, [&](Key* key, bool*) {
     auto it = key->values.find(value);
-    if (it != key->values.end()) result = StoredValue{value, it->second.type, it->second.data}.Dword();
-    return true;
-  });
-  return result;
-}
-
-std::optional<std::string> RegistryKey::QueryString(const std::string& value) const {
-  std::optional<std::string> result;
-  RunOnKey(handle_, false, [&](Key* key, bool*) {
-    auto it = key->values.find(value);
-    if (it != key->values.end()) result = StoredValue{value, it->second.type, it->second.data}.String();
+    if (it != key->values.end()) result = StoredValue{it->first, it->second.type, it->second.data};
     return true;
   });
   return result;
@@ -573,6 +538,12 @@ bool RegistryKey::WriteDword(const std::string& value, uint32_t data) {
 bool RegistryKey::WriteString(const std::string& value, const std::string& data) {
   return RunOnKey(handle_, true, [&](Key* key, bool* modified) {
     return SetValue(key, value, regfile::kTypeString, data.substr(0, data.find('\0')), modified);
+  });
+}
+
+bool RegistryKey::Write(const StoredValue& value) {
+  return RunOnKey(handle_, true, [&](Key* key, bool* modified) {
+    return SetValue(key, value.name, value.type, value.data, modified);
   });
 }
 

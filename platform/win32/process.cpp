@@ -79,4 +79,10 @@ int ChildProcess::Wait() {
   return handle_->exitCode;
 }
 
+void ChildProcess::Kill() {
+  if (!handle_ || !handle_->process) return;
+  TerminateProcess(handle_->process, 137);
+  Wait();
+}
+
 }  // namespace avex::platform

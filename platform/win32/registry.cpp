@@ -12,8 +12,6 @@
 namespace avex::platform::registry {
 namespace {
 
-constexpr size_t kMaxKeyName = 255;      // characters of one key name
-constexpr size_t kMaxValueName = 16383;  // characters of a value name
 constexpr REGSAM kWriteAccess = KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE;
 
 // Opened key, closed when it goes out of scope.
@@ -273,27 +271,6 @@ std::vector<std::string> ValueNames(const std::string& key) {
   });
 }
 
-bool RenameKey(const std::string& key, const std::string& newName) {
-  std::vector<std::string> names;
-  if (!SplitNames(key, &names) || names.empty() || newName.empty() || newName.size() > kMaxKeyName ||
-      newName.find('\\') != std::string::npos) {
-    return false;
-  }
-  KeyHandle parent;
-  if (OpenPath(Pieces(names, names.size() - 1), KEY_READ | KEY_WRITE, false, &parent) != ERROR_SUCCESS) {
-    return false;
-  }
-  // The system's rename takes names in UTF-16; ours are in the ANSI code page.
-  auto wide = [](const std::string& text) {
-    std::wstring result(text.size() + 1, L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
-                                     static_cast<int>(result.size()));
-    result.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    return result;
-  };
-  return RegRenameKey(parent.get(), wide(names.back()).c_str(), wide(newName).c_str()) == ERROR_SUCCESS;
-}
-
 RegistryKey::RegistryKey(void* handle) : handle_(handle) {}
 
 RegistryKey::RegistryKey(RegistryKey&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
@@ -363,23 +340,11 @@ std::vector<std::string> RegistryKey::SubkeyNames() const {
   });
 }
 
-std::optional<uint32_t> RegistryKey::QueryDword(const std::string& value) const {
-  DWORD type = 0, data = 0, size = sizeof data;
-  if (!handle_ || RegQueryValueExA(static_cast<HKEY>(handle_), value.c_str(), nullptr, &type,
-                                   reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
-      type != REG_DWORD || size != sizeof data) {
-    return std::nullopt;
-  }
-  return data;
-}
-
-std::optional<std::string> RegistryKey::QueryString(const std::string& value) const {
+std::optional<StoredValue> RegistryKey::Query(const std::string& value) const {
   DWORD type = 0;
   std::string data;
-  if (!handle_ || !QueryRawFrom(static_cast<HKEY>(handle_), value, &type, &data) || type != REG_SZ) {
-    return std::nullopt;
-  }
-  return data.substr(0, data.find('\0'));
+  if (!handle_ || !QueryRawFrom(static_cast<HKEY>(handle_), value, &type, &data)) return std::nullopt;
+  return StoredValue{value, type, std::move(data)};
 }
 
 bool RegistryKey::WriteDword(const std::string& value, uint32_t data) {
@@ -394,6 +359,13 @@ bool RegistryKey::WriteString(const std::string& value, const std::string& data)
          RegSetValueExA(static_cast<HKEY>(handle_), value.c_str(), 0, REG_SZ,
                         reinterpret_cast<const BYTE*>(data.c_str()),
                         static_cast<DWORD>(strlen(data.c_str()) + 1)) == ERROR_SUCCESS;
+}
+
+bool RegistryKey::Write(const StoredValue& value) {
+  return handle_ && value.name.size() <= kMaxValueName &&
+         RegSetValueExA(static_cast<HKEY>(handle_), value.name.c_str(), 0, value.type,
+                        reinterpret_cast<const BYTE*>(value.data.data()),
+                        static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS;
 }
 
 bool RegistryKey::DeleteValue(const std::string& value) {

@@ -162,8 +162,7 @@ std::string CheckRoundTrip(const Bytes& record, EventLineChecker* logger) {
 }
 
 // A buffer too small for the record receives a prefix of it and nothing
-// past that prefix; the prefix applied on the other side is a record cut
-// short, which must still leave every category with a block page.
+// past that prefix.
 std::string CheckCutRecord(ScanningInterface& sender, const Bytes& record, uint32_t capacity,
                            EventLineChecker* logger) {
   // Every byte starts as the complement of the record's, so each byte that
@@ -184,16 +183,21 @@ std::string CheckCutRecord(ScanningInterface& sender, const Bytes& record, uint3
     }
   }
 
+  // The prefix applied on the other side is a record cut short: refused,
+  // with the configuration there left as it was.
   Object receiver = FreshObject(Receiver(), logger);
-  const std::string fault = Apply(*receiver, cut.data(), written, "a cut record");
+  Bytes before;
+  std::string fault = ReadRecord(*receiver, &before);
   if (!fault.empty()) return fault;
-  SharedDataGuard guard(Receiver().SharedData());
-  const ResponseSet& responses = Receiver().Configuration().responses;
-  for (const CategoryInfo& row : CategoryTable) {
-    if (row.hasResponse && !responses.Contains(row.id)) {
-      return std::string("a record cut to ") + std::to_string(written) + " bytes left " + row.name +
-             " without a block page";
-    }
+  const uint32_t applied = receiver->ApplyConfiguration(cut.data(), static_cast<uint32_t>(written));
+  if (applied != (written == 0 ? ResultOk : ResultInvalidParameter)) {
+    return "applying a record cut to " + std::to_string(written) + " bytes answered " + Hex(applied);
+  }
+  Bytes after;
+  fault = ReadRecord(*receiver, &after);
+  if (!fault.empty()) return fault;
+  if (after != before) {
+    return "a refused record cut to " + std::to_string(written) + " bytes changed the configuration";
   }
   return std::string();
 }
@@ -317,8 +321,19 @@ std::string CheckRecord(const uint8_t* data, size_t size, EventLineChecker* logg
   Object sender = FreshObject(Sender(), logger);
   std::string fault = SetHostUsers(*sender);
   if (!fault.empty()) return fault;
-  fault = Apply(*sender, data, size, "the record");
+  // A record cut short, or holding a text the registry cannot store, is
+  // refused and changes nothing; any other is applied.
+  Bytes before;
+  fault = ReadRecord(*sender, &before);
   if (!fault.empty()) return fault;
+  const uint32_t result = sender->ApplyConfiguration(data, static_cast<uint32_t>(size));
+  if (result == ResultInvalidParameter) {
+    Bytes after;
+    fault = ReadRecord(*sender, &after);
+    if (!fault.empty()) return fault;
+    return after == before ? std::string() : "a refused record changed the configuration";
+  }
+  if (result != ResultOk) return "applying the record answered " + Hex(result);
 
   Bytes record;
   fault = ReadRecord(*sender, &record);

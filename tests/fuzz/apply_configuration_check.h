@@ -1,8 +1,8 @@
 // One configuration transfer record, from whatever source, pushed through a
 // scanning object as the host would push it: applied, written back out,
-// carried to a second object, cut short, and then used by requests. Shared by
-// the libFuzzer target and the replay of its kept corpus, so that both
-// targets see every kept record.
+// carried to a second object, cut short (and refused there), and then used
+// by requests. Shared by the libFuzzer target and the replay of its kept
+// corpus, so that both targets see every kept record.
 //
 // The scanning objects run without an engine and with the no-save flag set:
 // nothing reaches the registry or an engine library, and every call starts
