@@ -5,6 +5,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -36,12 +37,38 @@ void* Allocate(size_t size) {
   throw std::bad_alloc();
 }
 
-// Freed memory is overwritten, so that a use after the free goes wrong
-// visibly here too, not under the address sanitizer only.
+// Memory freed while a Quarantine lasts is overwritten and kept from reuse
+// until it ends, so that a use after the free goes wrong visibly here too,
+// not under the address sanitizer only.
+constexpr size_t kQuarantineBlocks = 1 << 16;
+std::atomic<bool> gQuarantined{false};
+void* gHeldBlocks[kQuarantineBlocks];
+std::atomic<size_t> gHeldCount{0};
+
 void Free(void* memory) {
-  if (memory != nullptr) std::memset(memory, 0xA5, malloc_usable_size(memory));
+  if (memory == nullptr) return;
+  if (gQuarantined.load()) {
+    std::memset(memory, 0xA5, malloc_usable_size(memory));
+    const size_t slot = gHeldCount++;
+    if (slot < kQuarantineBlocks) {
+      gHeldBlocks[slot] = memory;
+      return;
+    }
+  }
   std::free(memory);
 }
+
+class Quarantine {
+ public:
+  Quarantine() { gQuarantined = true; }
+  ~Quarantine() {
+    gQuarantined = false;
+    const size_t held = std::min<size_t>(gHeldCount.exchange(0), kQuarantineBlocks);
+    for (size_t i = 0; i < held; ++i) std::free(gHeldBlocks[i]);
+  }
+  Quarantine(const Quarantine&) = delete;
+  Quarantine& operator=(const Quarantine&) = delete;
+};
 
 class MemoryLimit {
  public:
@@ -85,6 +112,7 @@ TEST_F(FabricationWithoutMemoryTest, AnswersNullAndLeavesNothingBehind) {
   const std::vector<uint8_t> record = LargeConfigurationRecord();
   ASSERT_EQ(slots.ApplyConfiguration(holder, record.data(), static_cast<uint32_t>(record.size())), kOk);
 
+  Quarantine quarantine;
   {
     MemoryLimit limit(kLimitBytes);
     EXPECT_EQ(plug_.PlugFabricateInterface(), nullptr);
