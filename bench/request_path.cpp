@@ -6,6 +6,7 @@
 // requests no manual list decides, the engine.
 //
 //   bench_request_path [--seconds S] [--entries N] [--transfers T] [--no-engine]
+//   bench_request_path --lock-holds [--entries N]
 //
 // Prints, with N entries (default 100,000) in each of the URL, site and
 // partial lists, handed to the plug-in as a configuration record:
@@ -22,6 +23,12 @@
 //   - full requests per second: Reset, SetSource, a 20 KiB text/html page in
 //     4 KiB blocks through PutData, CheckData, and the HTML block page through
 //     GetResponse when the page is blocked.
+// --lock-holds measures instead how long the shared-data lock is held by the
+// calls that hold it longest, as another thread of the machine sees it (its
+// longest wait for the plug-in's lock, polled every millisecond): the first
+// SetUserDatabase of N users and a group of all of them (which saves every
+// name), a later one, and ApplyConfiguration of N entries per list, saved.
+//
 // With --no-engine the plug-in starts without its engine (start type 1), so
 // the figures are the plug-in's own work and the lock: requests that no list
 // decides then ask for their data, and no full requests are run.
@@ -58,6 +65,7 @@
 #include "platform/named_mutex.h"
 #include "platform/registry.h"
 #include "plugin/configuration_record.h"
+#include "plugin/host_interfaces.h"
 #include "plugin/plugin_names.h"
 #include "plugin/result_codes.h"
 #include "bench/text_generator.h"
@@ -568,11 +576,84 @@ void WarnAboutTracing() {
   }
 }
 
+
+// The longest wait of a thread that takes the plug-in's lock every
+// millisecond while `work` runs: the longest hold of the lock, as every
+// other request of the machine would see it.
+template <typename Work>
+void ReportLongestHold(const char* what, Work&& work) {
+  std::atomic<bool> done{false};
+  double longest = 0;
+  std::thread watcher([&] {
+    platform::NamedMutex lock(kSharedDataMutexName);
+    while (!done) {
+      const Clock::time_point start = Clock::now();
+      const platform::NamedMutex::Wait wait = lock.Acquire(kSharedDataTimeoutMs);
+      longest = std::max(longest, SecondsSince(start));
+      if (wait == platform::NamedMutex::Wait::Acquired || wait == platform::NamedMutex::Wait::Abandoned) {
+        lock.Release();
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  const Clock::time_point start = Clock::now();
+  const uint32_t result = work();
+  const double seconds = SecondsSince(start);
+  done = true;
+  watcher.join();
+  std::printf("  %-58s result %08X, call %8.3f s, longest wait of another thread %8.3f s\n", what, result,
+              seconds, longest);
+}
+
+// The host's directory for the lock holds: `users` users and one group that
+// lists them all, every record published.
+struct UserDirectory {
+  std::vector<std::string> names;
+  std::vector<HostUserRecord> records;
+  std::vector<HostUserRecord*> everyone, published;
+  HostUserDatabase database{0, nullptr};
+
+  explicit UserDirectory(uint32_t users) : names(users), records(users + 1) {
+    for (uint32_t i = 0; i < users; ++i) {
+      names[i] = "user" + std::to_string(i);
+      records[i] = HostUserRecord{names[i].c_str(), "", 0, 0, 0, 0, nullptr};
+      everyone.push_back(&records[i]);
+    }
+    records[users] = HostUserRecord{"everyone", "", 1, 0, 0, users, everyone.data()};
+    for (HostUserRecord& record : records) published.push_back(&record);
+    database = HostUserDatabase{static_cast<uint32_t>(published.size()), published.data()};
+  }
+};
+
+int RunLockHolds(const std::vector<uint8_t>& record, uint32_t entries) {
+  LoadedPlugin plugin;
+  if (!plugin.Start(false)) return 1;
+  void* object = plugin.Fabricate();
+  if (object == nullptr) {
+    std::printf("PlugFabricateInterface failed\n");
+    return 1;
+  }
+  const ScanningObjectTable& table = host::TableOf(object);
+  const UserDirectory directory(entries);
+  std::printf("Longest holds of the shared-data lock, %u users and entries per list:\n", entries);
+  ReportLongestHold("SetUserDatabase, first start (saves every name)",
+                    [&] { return table.SetUserDatabase(object, &directory.database); });
+  ReportLongestHold("SetUserDatabase again (no save)",
+                    [&] { return table.SetUserDatabase(object, &directory.database); });
+  table.SetNoSaveFlag(object, 0);
+  ReportLongestHold("ApplyConfiguration of the lists, saved", [&] {
+    return table.ApplyConfiguration(object, record.data(), static_cast<uint32_t>(record.size()));
+  });
+  plugin.Release(object);
+  return 0;
+}
+
 int Main(int argc, char** argv) {
   double seconds = 2.0;
   uint32_t entries = 100000;
   int transfers = 5;
   bool withEngine = true;
+  bool lockHolds = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
       seconds = std::atof(argv[++i]);
@@ -582,8 +663,11 @@ int Main(int argc, char** argv) {
       transfers = std::max(1, std::atoi(argv[++i]));
     } else if (std::strcmp(argv[i], "--no-engine") == 0) {
       withEngine = false;
+    } else if (std::strcmp(argv[i], "--lock-holds") == 0) {
+      lockHolds = true;
     } else {
-      std::fprintf(stderr, "usage: %s [--seconds S] [--entries N] [--transfers T] [--no-engine]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--seconds S] [--entries N] [--transfers T] [--no-engine] | --lock-holds [--entries N]\n",
+                   argv[0]);
       return 2;
     }
   }
@@ -598,6 +682,7 @@ int Main(int argc, char** argv) {
   std::vector<uint8_t> record(recordSize);
   WriteConfigurationRecord(traffic.configuration, record.data(), recordSize);
   std::printf("lists and requests made in %.1f s\n\n", SecondsSince(made));
+  if (lockHolds) return RunLockHolds(record, entries);
 
   LoadedPlugin plugin;
   if (!plugin.Start(withEngine)) return 1;

@@ -157,6 +157,12 @@ class NestedGroupsTest : public avex::testing::LoadedPluginTest {
     }
   }
 
+  // The same on the host's main thread, then on a thread with a small stack.
+  void PublishOnBothThreads(HostDirectory* directory, const std::vector<Case>& cases) {
+    PublishAndCheck(directory, cases);
+    RunOnSmallStack(kSmallStackBytes, [&] { PublishAndCheck(directory, cases); });
+  }
+
   void* object_ = nullptr;
 };
 
@@ -191,32 +197,18 @@ std::vector<Case> ChainAtTopCases() {
           {"nobody", false}};
 }
 
-TEST_F(NestedGroupsTest, ChainPublishedAloneOnTheMainThread) {
+TEST_F(NestedGroupsTest, ChainPublishedAlone) {
   StartWithFiltered(kChainFiltered);
   HostDirectory directory;
   MakeChain(&directory, false);
-  PublishAndCheck(&directory, ChainAloneCases());
+  PublishOnBothThreads(&directory, ChainAloneCases());
 }
 
-TEST_F(NestedGroupsTest, ChainPublishedAloneOnASmallStack) {
-  StartWithFiltered(kChainFiltered);
-  HostDirectory directory;
-  MakeChain(&directory, false);
-  RunOnSmallStack(kSmallStackBytes, [&] { PublishAndCheck(&directory, ChainAloneCases()); });
-}
-
-TEST_F(NestedGroupsTest, ChainWithEveryGroupAtTheTopOnTheMainThread) {
+TEST_F(NestedGroupsTest, ChainWithEveryGroupAtTheTop) {
   StartWithFiltered(kChainFiltered);
   HostDirectory directory;
   MakeChain(&directory, true);
-  PublishAndCheck(&directory, ChainAtTopCases());
-}
-
-TEST_F(NestedGroupsTest, ChainWithEveryGroupAtTheTopOnASmallStack) {
-  StartWithFiltered(kChainFiltered);
-  HostDirectory directory;
-  MakeChain(&directory, true);
-  RunOnSmallStack(kSmallStackBytes, [&] { PublishAndCheck(&directory, ChainAtTopCases()); });
+  PublishOnBothThreads(&directory, ChainAtTopCases());
 }
 
 TEST_F(NestedGroupsTest, DiamondsOfTwentyThreeLevels) {
@@ -228,8 +220,7 @@ TEST_F(NestedGroupsTest, DiamondsOfTwentyThreeLevels) {
       {"x11", false}, {"y11", true},  {"a12", true},  {"b12", true},   {"y12", false}, {"x22", true},
       {"y22", false}, {"b22", false}, {"a22", true},  {"a0", true},
   };
-  PublishAndCheck(&directory, cases);
-  RunOnSmallStack(kSmallStackBytes, [&] { PublishAndCheck(&directory, cases); });
+  PublishOnBothThreads(&directory, cases);
 }
 
 }  // namespace
