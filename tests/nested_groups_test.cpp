@@ -3,7 +3,6 @@
 // small stack: each call ends with its result, and a user is filtered by her
 // own entry or as a direct member of a filtered group, at any depth.
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <deque>
 #include <functional>
@@ -12,6 +11,7 @@
 
 #include "host/scanning_table.h"
 #include "platform/registry.h"
+#include "platform/thread_with_stack.h"
 #include "tests/loaded_plugin.h"
 
 namespace {
@@ -98,21 +98,6 @@ void MakeDiamonds(HostDirectory* directory) {
   }
 }
 
-// Runs `work` to its end on a thread whose whole stack is `bytes`.
-void RunOnSmallStack(size_t bytes, const std::function<void()>& work) {
-  pthread_attr_t attributes;
-  ASSERT_EQ(pthread_attr_init(&attributes), 0);
-  ASSERT_EQ(pthread_attr_setstacksize(&attributes, bytes), 0);
-  pthread_t thread;
-  auto run = [](void* argument) -> void* {
-    (*static_cast<const std::function<void()>*>(argument))();
-    return nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)), 0);
-  pthread_attr_destroy(&attributes);
-  pthread_join(thread, nullptr);
-}
-
 struct Case {
   std::string user;
   bool filtered;
@@ -160,7 +145,7 @@ class NestedGroupsTest : public avex::testing::LoadedPluginTest {
   // The same on the host's main thread, then on a thread with a small stack.
   void PublishOnBothThreads(HostDirectory* directory, const std::vector<Case>& cases) {
     PublishAndCheck(directory, cases);
-    RunOnSmallStack(kSmallStackBytes, [&] { PublishAndCheck(directory, cases); });
+    ASSERT_TRUE(avex::platform::RunOnThreadWithStack(kSmallStackBytes, [&] { PublishAndCheck(directory, cases); }));
   }
 
   void* object_ = nullptr;
