@@ -5,7 +5,8 @@
 // system-wide mutex that every call pays for in the wine server) and, for
 // requests no manual list decides, the engine.
 //
-//   bench_request_path [--seconds S] [--entries N] [--transfers T]
+//   bench_request_path [--seconds S] [--entries N] [--transfers T] [--no-engine]
+//   bench_request_path --lock-holds [--entries N]
 //
 // Prints, with N entries (default 100,000) in each of the URL, site and
 // partial lists, handed to the plug-in as a configuration record:
@@ -22,6 +23,15 @@
 //   - full requests per second: Reset, SetSource, a 20 KiB text/html page in
 //     4 KiB blocks through PutData, CheckData, and the HTML block page through
 //     GetResponse when the page is blocked.
+// --lock-holds measures instead how long the shared-data lock is held by the
+// calls that hold it longest, as another thread of the machine sees it (its
+// longest wait for the plug-in's lock, polled every millisecond): the first
+// SetUserDatabase of N users and a group of all of them (which saves every
+// name), a later one, and ApplyConfiguration of N entries per list, saved.
+//
+// With --no-engine the plug-in starts without its engine (start type 1), so
+// the figures are the plug-in's own work and the lock: requests that no list
+// decides then ask for their data, and no full requests are run.
 // Every rate is the best of five rounds that together last about S seconds
 // (default 2), the rounds of the figures that are compared interleaved, since
 // the machine may be busy with other work; a last round of full requests
@@ -55,6 +65,7 @@
 #include "platform/named_mutex.h"
 #include "platform/registry.h"
 #include "plugin/configuration_record.h"
+#include "plugin/host_interfaces.h"
 #include "plugin/plugin_names.h"
 #include "plugin/result_codes.h"
 #include "bench/text_generator.h"
@@ -242,9 +253,10 @@ class LoadedPlugin {
   LoadedPlugin(const LoadedPlugin&) = delete;
   LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 
-  // Loads AVex.dll from the folder of this program and starts it; false,
-  // with the reason printed, when any step fails.
-  bool Start() {
+  // Loads AVex.dll from the folder of this program and starts it (the
+  // engine too when `withEngine`); false, with the reason printed, when any
+  // step fails.
+  bool Start(bool withEngine) {
     std::string self;
     if (!platform::OwnModuleFileName(&self)) {
       std::printf("cannot find this program's own path\n");
@@ -263,8 +275,9 @@ class LoadedPlugin {
       return false;
     }
     exports_.PlugApiVersion(2);
-    if (exports_.PlugStart(0, 0) == 1) return true;
-    std::printf("PlugStart(0, 0) failed\n");
+    const int32_t startType = withEngine ? 0 : 1;
+    if (exports_.PlugStart(startType, 0) == 1) return true;
+    std::printf("PlugStart(%d, 0) failed\n", static_cast<int>(startType));
     return false;
   }
 
@@ -563,10 +576,84 @@ void WarnAboutTracing() {
   }
 }
 
+
+// The longest wait of a thread that takes the plug-in's lock every
+// millisecond while `work` runs: the longest hold of the lock, as every
+// other request of the machine would see it.
+template <typename Work>
+void ReportLongestHold(const char* what, Work&& work) {
+  std::atomic<bool> done{false};
+  double longest = 0;
+  std::thread watcher([&] {
+    platform::NamedMutex lock(kSharedDataMutexName);
+    while (!done) {
+      const Clock::time_point start = Clock::now();
+      const platform::NamedMutex::Wait wait = lock.Acquire(kSharedDataTimeoutMs);
+      longest = std::max(longest, SecondsSince(start));
+      if (wait == platform::NamedMutex::Wait::Acquired || wait == platform::NamedMutex::Wait::Abandoned) {
+        lock.Release();
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  const Clock::time_point start = Clock::now();
+  const uint32_t result = work();
+  const double seconds = SecondsSince(start);
+  done = true;
+  watcher.join();
+  std::printf("  %-58s result %08X, call %8.3f s, longest wait of another thread %8.3f s\n", what, result,
+              seconds, longest);
+}
+
+// The host's directory for the lock holds: `users` users and one group that
+// lists them all, every record published.
+struct UserDirectory {
+  std::vector<std::string> names;
+  std::vector<HostUserRecord> records;
+  std::vector<HostUserRecord*> everyone, published;
+  HostUserDatabase database{0, nullptr};
+
+  explicit UserDirectory(uint32_t users) : names(users), records(users + 1) {
+    for (uint32_t i = 0; i < users; ++i) {
+      names[i] = "user" + std::to_string(i);
+      records[i] = HostUserRecord{names[i].c_str(), "", 0, 0, 0, 0, nullptr};
+      everyone.push_back(&records[i]);
+    }
+    records[users] = HostUserRecord{"everyone", "", 1, 0, 0, users, everyone.data()};
+    for (HostUserRecord& record : records) published.push_back(&record);
+    database = HostUserDatabase{static_cast<uint32_t>(published.size()), published.data()};
+  }
+};
+
+int RunLockHolds(const std::vector<uint8_t>& record, uint32_t entries) {
+  LoadedPlugin plugin;
+  if (!plugin.Start(false)) return 1;
+  void* object = plugin.Fabricate();
+  if (object == nullptr) {
+    std::printf("PlugFabricateInterface failed\n");
+    return 1;
+  }
+  const ScanningObjectTable& table = host::TableOf(object);
+  const UserDirectory directory(entries);
+  std::printf("Longest holds of the shared-data lock, %u users and entries per list:\n", entries);
+  ReportLongestHold("SetUserDatabase, first start (saves every name)",
+                    [&] { return table.SetUserDatabase(object, &directory.database); });
+  ReportLongestHold("SetUserDatabase again (no save)",
+                    [&] { return table.SetUserDatabase(object, &directory.database); });
+  table.SetNoSaveFlag(object, 0);
+  ReportLongestHold("ApplyConfiguration of the lists, saved", [&] {
+    return table.ApplyConfiguration(object, record.data(), static_cast<uint32_t>(record.size()));
+  });
+  plugin.Release(object);
+  return 0;
+}
+
 int Main(int argc, char** argv) {
   double seconds = 2.0;
   uint32_t entries = 100000;
   int transfers = 5;
+  bool withEngine = true;
+  bool lockHolds = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
       seconds = std::atof(argv[++i]);
@@ -574,8 +661,13 @@ int Main(int argc, char** argv) {
       entries = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
     } else if (std::strcmp(argv[i], "--transfers") == 0 && i + 1 < argc) {
       transfers = std::max(1, std::atoi(argv[++i]));
+    } else if (std::strcmp(argv[i], "--no-engine") == 0) {
+      withEngine = false;
+    } else if (std::strcmp(argv[i], "--lock-holds") == 0) {
+      lockHolds = true;
     } else {
-      std::fprintf(stderr, "usage: %s [--seconds S] [--entries N] [--transfers T]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--seconds S] [--entries N] [--transfers T] [--no-engine] | --lock-holds [--entries N]\n",
+                   argv[0]);
       return 2;
     }
   }
@@ -590,35 +682,41 @@ int Main(int argc, char** argv) {
   std::vector<uint8_t> record(recordSize);
   WriteConfigurationRecord(traffic.configuration, record.data(), recordSize);
   std::printf("lists and requests made in %.1f s\n\n", SecondsSince(made));
+  if (lockHolds) return RunLockHolds(record, entries);
 
   LoadedPlugin plugin;
-  if (!plugin.Start()) return 1;
+  if (!plugin.Start(withEngine)) return 1;
   std::vector<void*> objects = {plugin.Fabricate(), plugin.Fabricate()};
   if (objects[0] == nullptr || objects[1] == nullptr) {
     std::printf("PlugFabricateInterface failed\n");
     return 1;
   }
-  const uint32_t engineAnswer = Decide(objects[0], {"http://www.bigwin-casino.example/"}).rejected;
-  if (engineAnswer != 1) std::printf("warning: the engine's static list does not answer; is csdk.dll beside AVex.dll?\n");
+  if (withEngine && Decide(objects[0], {"http://www.bigwin-casino.example/"}).rejected != 1) {
+    std::printf("warning: the engine's static list does not answer; is csdk.dll beside AVex.dll?\n");
+  }
 
   RunTransfers(objects[0], traffic, record, transfers);
   std::printf("\n");
   ListStageRates list;
   RunListStage(objects, traffic, entries, seconds, &list);
-  std::printf("\n");
   FullRequestRates full;
-  RunFullRequests(objects, traffic, seconds, &full);
+  if (withEngine) {
+    std::printf("\n");
+    RunFullRequests(objects, traffic, seconds, &full);
+  }
 
   const double lock = list.lockOneThread.PerSecond(), decisions = list.mixOneThread.PerSecond();
   const auto ratio = [](const char* what, double value) { std::printf("  %-64s %7.2f\n", what, value); };
-  std::printf("\nRatios (same run):\n");
-  ratio("bare lock time / SetSource time (the mix), 1 thread", decisions / lock);
+  std::printf("\nRatios (same run%s):\n", withEngine ? "" : ", no engine");
+  ratio("SetSource rate (the mix) / bare lock rate, 1 thread", decisions / lock);
   ratio("SetSource rate, 2 threads / 1 thread", list.mixTwoThreads.PerSecond() / decisions);
   ratio("bare lock rate, 2 threads / 1 thread", list.lockTwoThreads.PerSecond() / lock);
   ratio("bare lock, plug-in's name / own name (below 1: used elsewhere)", list.pluginLock.PerSecond() / lock);
   ratio("list stage alone in this process / SetSource, 1 thread", list.inProcess.PerSecond() / decisions);
-  ratio("SetSource rate / full request rate, 1 thread", decisions / full.oneThread.PerSecond());
-  ratio("full request rate, 2 threads / 1 thread", full.twoThreads.PerSecond() / full.oneThread.PerSecond());
+  if (withEngine) {
+    ratio("SetSource rate / full request rate, 1 thread", decisions / full.oneThread.PerSecond());
+    ratio("full request rate, 2 threads / 1 thread", full.twoThreads.PerSecond() / full.oneThread.PerSecond());
+  }
 
   for (void* object : objects) plugin.Release(object);
   return 0;

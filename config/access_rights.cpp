@@ -1,51 +1,21 @@
 #include "config/access_rights.h"
 
-#include <vector>
-
 namespace avex {
 
 namespace {
 
 const char* TextOrEmpty(const char* text) { return text ? text : ""; }
 
-// Fills `target` from host records. `path` holds the records of the groups
-// being filled right now, so a cycle in the host's data cannot recurse
-// without end.
-void FillFromRecords(AccessEntryMap* target, uint32_t count, HostUserRecord* const* records,
-                     bool defaultFilter, std::vector<const HostUserRecord*>* path) {
-  if (records == nullptr) count = 0;
-  AccessEntryMap keptFiltered;
-  for (const auto& [name, entry] : *target) {
-    if (entry.state == 0) continue;
-    AccessEntry copy = entry;
-    copy.members.clear();
-    keptFiltered.emplace(name, std::move(copy));
+// The names of a group's direct members; a member's own members are not
+// read, so neither the depth nor a cycle of the host's nesting matters.
+std::set<std::string> MemberNames(const HostUserRecord& group) {
+  std::set<std::string> names;
+  if (group.members == nullptr) return names;
+  for (uint32_t i = 0; i < group.memberCount; ++i) {
+    const HostUserRecord* member = group.members[i];
+    if (member != nullptr && member->name != nullptr) names.insert(member->name);
   }
-  target->clear();
-
-  for (uint32_t i = 0; i < count; ++i) {
-    const HostUserRecord* record = records[i];
-    if (record == nullptr || record->name == nullptr) continue;
-    const std::string name = record->name;
-    if (target->count(name) != 0) continue;
-    const auto kept = keptFiltered.find(name);
-    AccessEntry entry;
-    entry.name = name;
-    entry.description = TextOrEmpty(record->description);
-    entry.isGroup = record->isGroup;
-    entry.state = kept != keptFiltered.end() ? kept->second.state : (defaultFilter ? 1 : 0);
-    entry.hostFlag = record->hostFlag;
-    entry.hostValue = record->hostValue;
-    AccessEntry& added = target->emplace(name, std::move(entry)).first->second;
-
-    bool onPath = false;
-    for (const HostUserRecord* open : *path) onPath = onPath || open == record;
-    if (record->memberCount != 0 && !onPath) {
-      path->push_back(record);
-      FillFromRecords(&added.members, record->memberCount, record->members, defaultFilter, path);
-      path->pop_back();
-    }
-  }
+  return names;
 }
 
 }  // namespace
@@ -74,10 +44,39 @@ AccessEntry* AccessRights::Find(const std::string& name) {
   return found == entries_.end() ? nullptr : &found->second;
 }
 
+std::optional<AccessRights> AccessRights::Published(uint32_t count, HostUserRecord* const* records) {
+  if (records == nullptr && count != 0) return std::nullopt;
+  AccessRights published;
+  for (uint32_t i = 0; i < count; ++i) {
+    const HostUserRecord* record = records[i];
+    if (record == nullptr || record->name == nullptr) continue;
+    const auto [at, added] = published.entries_.try_emplace(record->name);
+    if (!added) continue;
+    AccessEntry& entry = at->second;
+    entry.name = at->first;
+    entry.description = TextOrEmpty(record->description);
+    entry.isGroup = record->isGroup;
+    entry.hostFlag = record->hostFlag;
+    entry.hostValue = record->hostValue;
+    entry.members = MemberNames(*record);
+  }
+  return published;
+}
+
+void AccessRights::TakeRefreshed(AccessRights* refreshed, bool defaultFilter) {
+  auto known = entries_.cbegin();
+  for (auto& [name, entry] : refreshed->entries_) {
+    while (known != entries_.cend() && known->first < name) ++known;
+    const bool keptFiltered = known != entries_.cend() && known->first == name && known->second.state != 0;
+    entry.state = keptFiltered ? known->second.state : (defaultFilter ? 1 : 0);
+  }
+  entries_.swap(refreshed->entries_);
+}
+
 bool AccessRights::RefreshUsers(uint32_t count, HostUserRecord* const* records, bool defaultFilter) {
-  if (records == nullptr && count != 0) return false;
-  std::vector<const HostUserRecord*> path;
-  FillFromRecords(&entries_, count, records, defaultFilter, &path);
+  std::optional<AccessRights> published = Published(count, records);
+  if (!published) return false;
+  TakeRefreshed(&*published, defaultFilter);
   return true;
 }
 

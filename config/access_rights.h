@@ -1,12 +1,16 @@
 // The access rights: whom the filter applies to.
 //
 // A map from the name the host published to an entry with a filtered state,
-// ascending byte-wise by name; groups own their members (as published, which
-// may be groups in turn). Not thread-safe: callers hold the shared-data lock.
+// ascending byte-wise by name. A group keeps the names of its direct members
+// only: whether a user is filtered never depends on deeper nesting, so the
+// host's nesting (however deep, or cyclic) costs nothing beyond its records.
+// Not thread-safe: callers hold the shared-data lock, or work on a copy.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "plugin/host_interfaces.h"
@@ -20,7 +24,8 @@ struct AccessEntry {
   uint32_t state = 0;  // 1: filtering is enabled for this user or group
   uint32_t hostFlag = 0;
   uint32_t hostValue = 0;
-  std::map<std::string, AccessEntry> members;
+  // A group's direct members as the host published them; empty for a user.
+  std::set<std::string> members;
 };
 
 using AccessEntryMap = std::map<std::string, AccessEntry>;
@@ -42,12 +47,22 @@ class AccessRights {
 
   // Rebuilds the map from the host's records (null pointers skipped): known
   // names keep a set filtered state, every other name gets `defaultFilter`;
-  // a name published twice keeps its first record; groups get their members,
-  // each with `defaultFilter`. A group that lists itself, directly or through
-  // member groups, is not followed round again. A null array that promises
-  // records changes nothing and answers false; a member array that does is
-  // read as no members.
+  // a name published twice keeps its first record; groups get the names of
+  // their direct members, whose own member lists are not read. Time and
+  // memory are linear in the records and member pointers published, and
+  // nothing recurses. A null array that promises records changes nothing and
+  // answers false; a member array that does is read as no members.
   bool RefreshUsers(uint32_t count, HostUserRecord* const* records, bool defaultFilter);
+
+  // The two halves of RefreshUsers, so that the host's records can be read
+  // while requests go on. Published: the entries of a refresh with every
+  // state 0, built without looking at any access rights; none when a null
+  // array promises records. TakeRefreshed: gives each of `refreshed`'s
+  // entries the set state of its name here, else `defaultFilter`, and swaps
+  // the entries, so that `refreshed` then holds the ones replaced (linear in
+  // both: the two maps are walked side by side).
+  static std::optional<AccessRights> Published(uint32_t count, HostUserRecord* const* records);
+  void TakeRefreshed(AccessRights* refreshed, bool defaultFilter);
 
  private:
   AccessEntryMap entries_;

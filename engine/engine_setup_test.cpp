@@ -22,7 +22,7 @@ const std::string kDirectory = "C:\\P\\";
 // Sends the diagnostic trace to a file for the life of the object.
 class TraceCapture {
  public:
-  TraceCapture() : path_(platform::test::TempPath("engine-trace.txt")), env_("AVEX_TRACE", path_) {}
+  TraceCapture() : path_(platform::test::TempPath("engine-trace.txt")), target_(path_) {}
   ~TraceCapture() { std::remove(path_.c_str()); }
 
   // The texts traced so far, without the thread and object prefix.
@@ -44,7 +44,7 @@ class TraceCapture {
 
  private:
   std::string path_;
-  platform::test::ScopedEnv env_;
+  platform::test::ScopedTraceTarget target_;
 };
 
 // Settings whose engine values all differ from the defaults.

@@ -36,11 +36,18 @@ std::string Formatted(const char* format, ...) {
 
 const char* TextOrEmpty(const char* text) { return text != nullptr ? text : ""; }
 
-// Writes the event of `kind` whose text `makeText` builds, when `flag` is set.
+// Whether an event line reaches the host's logger.
+bool HostTakesEvents(const PluginConfiguration& config, const RequestState& request) {
+  return config.hostLoggingCapable != 0 && config.logging.enabled != 0 && request.logger != nullptr;
+}
+
+// Writes the event of `kind` whose text `makeText` builds, when `flag` is
+// set. A text that neither the host nor the trace would see is not built:
+// the formatting would be most of a decided request's own work.
 template <typename MakeText>
 void LogIf(bool flag, const PluginConfiguration& config, const RequestState& request, uint32_t kind,
            const MakeText& makeText) noexcept {
-  if (!flag) return;
+  if (!flag || (!HostTakesEvents(config, request) && !platform::TraceEnabled())) return;
   try {
     LogEvent(config, request, kind, 0, makeText());
   } catch (...) {
@@ -77,10 +84,7 @@ void LogEvent(const PluginConfiguration& config, const RequestState& request, ui
               uint32_t suppress, const std::string& text) noexcept {
   platform::Trace(&request, "[o] LogEvent(%d, %d, %s)\n", static_cast<int>(kind),
                   static_cast<int>(suppress), text.c_str());
-  if (config.hostLoggingCapable == 0 || config.logging.enabled == 0 || suppress != 0 ||
-      request.logger == nullptr) {
-    return;
-  }
+  if (suppress != 0 || !HostTakesEvents(config, request)) return;
   try {
     const std::string line =
         FormatEventLine(request.clientAddress, request.userName, platform::CurrentThreadId(), text);

@@ -8,6 +8,7 @@
 // be used from several threads.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,6 +45,9 @@ class NamedMutex {
 
   std::string name_;
   std::unique_ptr<Handle> handle_;
+  // handle_ once it is made, published after it: every later Acquire and
+  // Release reads this and takes no lock of the process besides the mutex.
+  std::atomic<Handle*> created_{nullptr};
 };
 
 }  // namespace avex::platform

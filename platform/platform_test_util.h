@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 #endif
 
 #include "platform/modules.h"
+#include "platform/trace.h"
 
 namespace avex::platform::test {
 
@@ -67,6 +69,25 @@ class ScopedEnv {
   const char* name_;
   bool had_ = false;
   std::string old_;
+};
+
+// Sends the diagnostic trace of this process's copy of the code to `path`
+// (none when empty) for the life of the object, as AVEX_TRACE does for a
+// process that sets it before its first text.
+class ScopedTraceTarget {
+ public:
+  explicit ScopedTraceTarget(const std::string& path) : env_(std::in_place, "AVEX_TRACE", path) {
+    ReloadTraceTarget();
+  }
+  ~ScopedTraceTarget() {
+    env_.reset();
+    ReloadTraceTarget();
+  }
+  ScopedTraceTarget(const ScopedTraceTarget&) = delete;
+  ScopedTraceTarget& operator=(const ScopedTraceTarget&) = delete;
+
+ private:
+  std::optional<ScopedEnv> env_;
 };
 
 // A fresh path in the temporary folder, unique to this process and `tag`.

@@ -1,20 +1,60 @@
 #include "platform/trace.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <string>
 
 #include "platform/file_append.h"
 #include "platform/thread_id.h"
 
 namespace avex::platform {
 
-void Trace(const void* object, const char* format, ...) {
+namespace {
+
+enum TargetState : int { kTargetUnread, kTargetNone, kTargetFile };
+
+// Written under gTargetLock; the path before the state, which publishes it.
+std::mutex gTargetLock;
+std::string gTargetPath;
+std::atomic<int> gTargetState{kTargetUnread};
+
+void ReadTarget() {
+  const int savedErrno = errno;
   const char* path = std::getenv("AVEX_TRACE");
-  if (path == nullptr || *path == '\0' || format == nullptr) return;
+  gTargetPath = path != nullptr ? path : "";
+  gTargetState.store(gTargetPath.empty() ? kTargetNone : kTargetFile, std::memory_order_release);
+  errno = savedErrno;
+}
+
+// The file texts go to, or null.
+const char* TargetPath() {
+  int state = gTargetState.load(std::memory_order_acquire);
+  if (state == kTargetUnread) {
+    std::lock_guard<std::mutex> lock(gTargetLock);
+    if (gTargetState.load(std::memory_order_relaxed) == kTargetUnread) ReadTarget();
+    state = gTargetState.load(std::memory_order_relaxed);
+  }
+  return state == kTargetFile ? gTargetPath.c_str() : nullptr;
+}
+
+}  // namespace
+
+bool TraceEnabled() { return TargetPath() != nullptr; }
+
+void ReloadTraceTarget() {
+  std::lock_guard<std::mutex> lock(gTargetLock);
+  ReadTarget();
+}
+
+void Trace(const void* object, const char* format, ...) {
+  const char* path = TargetPath();
+  if (path == nullptr || format == nullptr) return;
   int savedErrno = errno;
 
   // "[thread id] object text": the object in hexadecimal, as wide as a pointer.

@@ -27,15 +27,19 @@ std::string Prefix(const void* object) {
 
 TEST(TraceTest, DiscardedWithoutAFile) {
   test::UnsetEnv("AVEX_TRACE");
+  ReloadTraceTarget();
+  EXPECT_FALSE(TraceEnabled());
   Trace(nullptr, "nothing %d\n", 1);  // must simply not fail
-  test::ScopedEnv empty("AVEX_TRACE", "");
+  test::ScopedTraceTarget empty("");
+  EXPECT_FALSE(TraceEnabled());
   Trace(nullptr, "nothing %d\n", 2);
 }
 
 TEST(TraceTest, AppendsThreadObjectAndText) {
   const std::string path = test::TempPath("trace.txt");
   {
-    test::ScopedEnv env("AVEX_TRACE", path);
+    test::ScopedTraceTarget target(path);
+    EXPECT_TRUE(TraceEnabled());
     int object = 0;
     Trace(&object, "SetSource(%s,%s,%d,%s)\n", "http://example.com/", "text/html", 7, "user");
     Trace(nullptr, "Corvane Startup\n");
@@ -50,9 +54,20 @@ TEST(TraceTest, AppendsThreadObjectAndText) {
   std::remove(path.c_str());
 }
 
+TEST(TraceTest, TheVariableIsReadAtTheFirstTextOnly) {
+  const std::string path = test::TempPath("trace-late.txt");
+  test::ScopedTraceTarget none("");
+  Trace(nullptr, "before\n");
+  {
+    test::ScopedEnv late("AVEX_TRACE", path);
+    Trace(nullptr, "set too late\n");
+  }
+  EXPECT_FALSE(test::FileExists(path));
+}
+
 TEST(TraceTest, LinesOfThreadsStayWhole) {
   const std::string path = test::TempPath("trace-threads.txt");
-  test::ScopedEnv env("AVEX_TRACE", path);
+  test::ScopedTraceTarget target(path);
   constexpr int kThreads = 4, kLines = 100;
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {

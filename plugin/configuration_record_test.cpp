@@ -428,11 +428,11 @@ TEST(ConfigurationRecordTest, GroupsKeepTheirMembersAcrossATransfer) {
   AccessRights& rights = engine.accessRights;
   rights.Add("alice", "", 0, 0, 0, 0);
   rights.Add("staff", "", 1, 1, 0, 0);
-  rights.Find("staff")->members["alice"] = AccessEntry{"alice", "", 0, 0, 0, 0, {}};
+  rights.Find("staff")->members = {"alice"};
   rights.Add("was-group", "", 1, 1, 0, 0);
-  rights.Find("was-group")->members["bob"] = AccessEntry{"bob", "", 0, 0, 0, 0, {}};
+  rights.Find("was-group")->members = {"bob"};
   rights.Add("gone", "", 1, 1, 0, 0);
-  rights.Find("gone")->members["carol"] = AccessEntry{"carol", "", 0, 0, 0, 0, {}};
+  rights.Find("gone")->members = {"carol"};
   ASSERT_TRUE(IsUserFiltered(rights, "alice", false, false));
 
   // The console sees no members; the configuration it sends back drops one

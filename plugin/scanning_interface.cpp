@@ -1,6 +1,7 @@
 #include "plugin/scanning_interface.h"
 
 #include <cstring>
+#include <optional>
 
 #include "config/settings_store.h"
 #include "engine/engine_setup.h"
@@ -16,11 +17,24 @@
 
 namespace avex {
 
+namespace {
+
+// A construction that could not take the shared-data lock for its snapshot:
+// the host gets no object rather than one built from a half-changed copy.
+struct SharedDataUnavailable {};
+
+}  // namespace
+
 ScanningInterface::ScanningInterface(PluginApplication& application) : application_(application) {
   Reset(true);
+  {
+    SharedDataGuard guard(application_.SharedData());
+    if (!guard.Held()) throw SharedDataUnavailable();
+    snapshot_.CopyFrom(application_.Configuration().settings, application_.ConsoleMode());
+  }
+  // Registered last: an object whose construction failed is freed at once
+  // and must not be left where a stop would call into it.
   application_.RegisterObject(this);
-  SharedDataGuard guard(application_.SharedData());
-  snapshot_.CopyFrom(application_.Configuration().settings, application_.ConsoleMode());
 }
 
 ScanningInterface::~ScanningInterface() { application_.UnregisterObject(this); }
@@ -32,12 +46,17 @@ void ScanningInterface::SetSnapshot(const FilterSettings& settings) {
 uint32_t ScanningInterface::SetUserDatabase(const HostUserDatabase* users) {
   try {
     if (users == nullptr) return Record(ResultFailed);
+    // Reading the host's records takes long for a large directory; it needs
+    // nothing shared, so requests go on meanwhile, and only the states and
+    // the swap happen under the lock.
+    std::optional<AccessRights> refreshed = AccessRights::Published(users->count, users->records);
+    if (!refreshed) return Record(ResultFailed);
     SharedDataGuard guard(application_.SharedData());
     if (!guard.Held()) return Record(ResultFailed);
     PluginConfiguration& configuration = application_.Configuration();
-    if (!configuration.accessRights.RefreshUsers(users->count, users->records, configuration.defaultFilter)) {
-      return Record(ResultFailed);
-    }
+    configuration.accessRights.TakeRefreshed(&*refreshed, configuration.defaultFilter);
+    // The save rewrites the registry tree that every process of the plug-in
+    // reads and writes under this lock, so it cannot move out of it.
     if (configuration.defaultFilter) {
       SaveSettings(configuration);
       configuration.defaultFilter = false;

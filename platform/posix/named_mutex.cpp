@@ -133,6 +133,7 @@ NamedMutex::~NamedMutex() {
 }
 
 bool NamedMutex::EnsureCreated() {
+  if (created_.load(std::memory_order_acquire) != nullptr) return true;
   std::lock_guard<std::mutex> guard(gCreateLock);
   if (handle_) return true;
   std::string objectName = ObjectName(name_);
@@ -164,6 +165,7 @@ bool NamedMutex::EnsureCreated() {
       handle_->objectName = std::move(objectName);
       handle_->fd = fd;
       handle_->shared = shared;
+      created_.store(handle_.get(), std::memory_order_release);
       return true;
     }
     if (shared) munmap(shared, sizeof(Shared));
@@ -207,11 +209,7 @@ NamedMutex::Wait NamedMutex::Acquire(uint32_t timeoutMs) {
 }
 
 void NamedMutex::Release() {
-  Handle* handle;
-  {
-    std::lock_guard<std::mutex> guard(gCreateLock);
-    handle = handle_.get();
-  }
+  Handle* handle = created_.load(std::memory_order_acquire);
   if (handle && pthread_mutex_unlock(&handle->shared->mutex) == 0 && handle->held > 0) --handle->held;
 }
 

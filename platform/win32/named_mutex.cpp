@@ -24,6 +24,7 @@ NamedMutex::~NamedMutex() {
 }
 
 bool NamedMutex::EnsureCreated() {
+  if (created_.load(std::memory_order_acquire) != nullptr) return true;
   std::lock_guard<std::mutex> guard(gCreateLock);
   if (handle_) return true;
   // No security attributes, not initially owned; opens the mutex when another
@@ -32,6 +33,7 @@ bool NamedMutex::EnsureCreated() {
   if (mutex == nullptr) return false;
   handle_ = std::make_unique<Handle>();
   handle_->mutex = mutex;
+  created_.store(handle_.get(), std::memory_order_release);
   return true;
 }
 
@@ -50,11 +52,7 @@ NamedMutex::Wait NamedMutex::Acquire(uint32_t timeoutMs) {
 }
 
 void NamedMutex::Release() {
-  Handle* handle;
-  {
-    std::lock_guard<std::mutex> guard(gCreateLock);
-    handle = handle_.get();
-  }
+  Handle* handle = created_.load(std::memory_order_acquire);
   if (handle) ReleaseMutex(handle->mutex);
 }
 
