@@ -93,7 +93,8 @@ bool Connection::ServeRequest() {
   beast::error_code ec =
       RunToEnd(io_, [&](auto handler) { http::async_read_header(client_, clientBuffer_, parser, std::move(handler)); });
   if (ec) {
-    AnswerUnreadable(ec, parser.got_some());
+    // The parser takes the request line before the fields: a line too long never got a target.
+    AnswerUnreadable(ec, parser.got_some(), !parser.get().target().empty());
     return false;
   }
   ProxyRequest& request = parser.get();
@@ -109,7 +110,7 @@ bool Connection::ServeRequest() {
     client_.expires_after(settings_.clientTimeout);
     ec = RunToEnd(io_, [&](auto handler) { http::async_read(client_, clientBuffer_, parser, std::move(handler)); });
     if (ec) {
-      AnswerUnreadable(ec, true);
+      AnswerUnreadable(ec, true, true);
       return false;
     }
   }
@@ -238,7 +239,7 @@ void Connection::Tunnel(ProxyRequest& request, RequestRecord* record) {
   record->bytes = bytes.toClient;
 }
 
-void Connection::AnswerUnreadable(beast::error_code ec, bool gotSome) {
+void Connection::AnswerUnreadable(beast::error_code ec, bool gotSome, bool requestLineRead) {
   if (ec == asio::error::operation_aborted || stopping_) return;
   if (!gotSome && (ec == http::error::end_of_stream || ec == asio::error::eof || ec == beast::error::timeout ||
                    ec == asio::error::connection_reset)) {
@@ -248,11 +249,9 @@ void Connection::AnswerUnreadable(beast::error_code ec, bool gotSome) {
   record.client = clientText_;
   record.user = settings_.defaultUser;
   if (ec == http::error::header_limit) {
-    const auto bytes = clientBuffer_.data();
-    const std::string_view start(static_cast<const char*>(bytes.data()), bytes.size());
     const std::string limit = std::to_string(kHeaderLimit) + " bytes";
     record.result = "request-too-large";
-    if (start.find("\r\n") == std::string_view::npos) {
+    if (!requestLineRead) {
       SendError(http::status::uri_too_long, "avexhost: the request line (the URL) is longer than " + limit, false, &record);
     } else {
       SendError(http::status::request_header_fields_too_large, "avexhost: the request header is longer than " + limit,

@@ -49,8 +49,9 @@ class Connection {
   bool Forward(ProxyRequest& request, RequestRecord* record);
   void Tunnel(ProxyRequest& request, RequestRecord* record);
   // Answers a request that could not be read (or a read that failed) and
-  // lets the connection end; `gotSome` tells whether any byte arrived.
-  void AnswerUnreadable(boost::beast::error_code ec, bool gotSome);
+  // lets the connection end; `gotSome` tells whether any byte arrived,
+  // `requestLineRead` whether the request line was complete.
+  void AnswerUnreadable(boost::beast::error_code ec, bool gotSome, bool requestLineRead);
   // Sends a short text reply; true when it reached the client.
   bool SendError(boost::beast::http::status status, const std::string& text, bool keepAlive, RequestRecord* record);
   bool SendBlockPage(const std::string& page, bool keepAlive, RequestRecord* record);
