@@ -2,11 +2,12 @@
 //
 // Keys are paths below HKEY_LOCAL_MACHINE written with backslashes
 // ("Software\\Tarn Software\\Aurivex for Corvane"). Key and value names compare
-// without regard to ASCII case. Every call opens the key it needs and closes it
-// again before returning; reads open with read rights only, writes create the
-// key (and its missing parents) with rights to read, create subkeys and set
-// values. All functions may be called from any thread; nothing here throws
-// except std::bad_alloc.
+// without regard to ASCII case. Every plain function opens the key it needs and
+// closes it again before returning; reads open with read rights only, writes
+// create the key (and its missing parents) with rights to read, create subkeys
+// and set values. A RegistryKey keeps one key open for many reads or writes in
+// a row (a list of 100,000 values is one open, not 100,000). All functions may
+// be called from any thread; nothing here throws except std::bad_alloc.
 //
 // Names: empty names in a path are skipped ("A\\\\B\\" is "A\\B"); a path that
 // starts with a backslash, or holds a key name longer than 255 characters,
@@ -22,7 +23,9 @@
 // variable AVEX_REGISTRY names a file, the tree lives in that file instead (a
 // REGEDIT4 text), re-read and re-written under a file lock by every call, so
 // that several processes and several copies of this code in one process see
-// one registry.
+// one registry. A new text replaces the file whole (written beside it, then
+// renamed over it), so a process killed while writing leaves the old one.
+// Within a Batch the file is read once and written once.
 #pragma once
 
 #include <cstddef>
@@ -69,5 +72,74 @@ bool DeleteKeyTree(const std::string& key);
 // enumeration nor hides the names after it.
 std::vector<std::string> SubkeyNames(const std::string& key);
 std::vector<std::string> ValueNames(const std::string& key);
+
+// Renames `key` to `newName` (one key name, same parent), with everything
+// below it, in one step of the registry: at every instant the tree exists
+// under exactly one of the two names. False when `key` is missing, a key
+// named `newName` exists already, or the system refuses.
+bool RenameKey(const std::string& key, const std::string& newName);
+
+// One value as the registry holds it: its name, its type and its bytes.
+struct StoredValue {
+  std::string name;
+  uint32_t type = 0;  // as the system numbers types: 1 REG_SZ, 3 REG_BINARY, 4 REG_DWORD, ...
+  std::string data;
+
+  // The DWORD, or nothing when the value is not a DWORD of four bytes.
+  std::optional<uint32_t> Dword() const;
+  // The text up to its first zero, or nothing when the value is not a string.
+  std::optional<std::string> String() const;
+};
+
+// One key held open. Move-only; closed when destroyed. Use it from one
+// thread at a time. A key that could not be opened answers every read with
+// nothing and every write with false.
+class RegistryKey {
+ public:
+  // Opens `key` with read rights; not open when the key is missing.
+  static RegistryKey ForReading(const std::string& key);
+  // Opens `key` for writing, creating it and its missing parents.
+  static RegistryKey ForWriting(const std::string& key);
+
+  RegistryKey(RegistryKey&& other) noexcept;
+  RegistryKey& operator=(RegistryKey&& other) noexcept;
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+  ~RegistryKey();
+
+  bool IsOpen() const;
+
+  // Every value with its data, in the order the system enumerates them, read
+  // in one pass; long names as in ValueNames.
+  std::vector<StoredValue> Values() const;
+  std::vector<std::string> SubkeyNames() const;
+  std::optional<uint32_t> QueryDword(const std::string& value) const;
+  std::optional<std::string> QueryString(const std::string& value) const;
+
+  // As WriteDword / WriteString on this key (a value name of more than
+  // 16,383 characters cannot be written).
+  bool WriteDword(const std::string& value, uint32_t data);
+  bool WriteString(const std::string& value, const std::string& data);
+  // Deleting a missing value succeeds.
+  bool DeleteValue(const std::string& value);
+
+ private:
+  explicit RegistryKey(void* handle);
+  void* handle_ = nullptr;  // the backend's open key
+};
+
+// Groups the registry calls of the thread that creates it until it is
+// destroyed (batches nest). The POSIX file backend then reads its file once,
+// keeps it locked against other processes meanwhile and writes it once at
+// the end; other threads of the process wait for the batch. The Win32
+// backend and the in-process tree do every call at once, so a batch changes
+// nothing there.
+class Batch {
+ public:
+  Batch();
+  ~Batch();
+  Batch(const Batch&) = delete;
+  Batch& operator=(const Batch&) = delete;
+};
 
 }  // namespace avex::platform::registry

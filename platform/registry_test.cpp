@@ -9,6 +9,7 @@
 #include <vector>
 
 #if !defined(_WIN32)
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -256,6 +257,96 @@ void ExpectFixtureContent(const std::string& key) {
   EXPECT_EQ(SubkeyNames(key), Names{"Empty"});
 }
 
+TEST_F(RegistryTest, AnOpenKeyReadsAndWritesLikeThePlainCalls) {
+  RegistryKey missing = RegistryKey::ForReading(Key("Open"));
+  EXPECT_FALSE(missing.IsOpen());
+  EXPECT_TRUE(missing.Values().empty());
+  EXPECT_FALSE(missing.QueryDword("v"));
+  EXPECT_FALSE(missing.WriteDword("v", 1));
+
+  RegistryKey written = RegistryKey::ForWriting(Key("Open\\Deep"));
+  ASSERT_TRUE(written.IsOpen());
+  const std::string n16383(16383, 'N');
+  ASSERT_TRUE(written.WriteDword("Number", 0xDEADBEEF));
+  ASSERT_TRUE(written.WriteString("Text", "text"));
+  ASSERT_TRUE(written.WriteDword(n16383, 7));
+  EXPECT_FALSE(written.WriteDword(std::string(16384, 'O'), 1));
+  ASSERT_TRUE(written.WriteString("Gone", "x"));
+  ASSERT_TRUE(written.DeleteValue("Gone"));
+  EXPECT_TRUE(written.DeleteValue("Gone"));
+  ASSERT_TRUE(WriteDword(Key("Open\\Deep\\Sub"), "v", 1));
+
+  RegistryKey read = RegistryKey::ForReading(Key("open\\deep"));
+  ASSERT_TRUE(read.IsOpen());
+  EXPECT_EQ(read.QueryDword("number"), 0xDEADBEEFu);
+  EXPECT_FALSE(read.QueryDword("Text"));
+  EXPECT_EQ(read.QueryString("Text"), "text");
+  EXPECT_FALSE(read.QueryString("Number"));
+  EXPECT_EQ(read.SubkeyNames(), Names{"Sub"});
+  const std::vector<StoredValue> values = read.Values();
+  ASSERT_EQ(values.size(), 3u);
+  EXPECT_EQ(values[0].name, n16383);
+  EXPECT_EQ(values[0].Dword(), 7u);
+  EXPECT_EQ(values[1].name, "Number");
+  EXPECT_EQ(values[1].Dword(), 0xDEADBEEFu);
+  EXPECT_FALSE(values[1].String());
+  EXPECT_EQ(values[2].name, "Text");
+  EXPECT_EQ(values[2].String(), "text");
+  EXPECT_FALSE(values[2].Dword());
+}
+
+// What a settings load meets in a damaged or foreign tree: values of other
+// types and sizes come with their type, so that the reader can skip them.
+TEST_F(RegistryTest, ValuesComeWithTheirTypes) {
+  ASSERT_TRUE(ImportRegText("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\" + Key("Typed") +
+                            "]\n\"binary\"=hex:01,00,00,00\n\"qword\"=hex(b):01,00,00,00,00,00,00,00\n"
+                            "\"dword\"=dword:00000005\n\"text\"=\"5\"\n"));
+  const std::vector<StoredValue> values = RegistryKey::ForReading(Key("Typed")).Values();
+  ASSERT_EQ(values.size(), 4u);
+  EXPECT_EQ(values[0].name, "binary");
+  EXPECT_EQ(values[0].type, 3u);
+  EXPECT_FALSE(values[0].Dword());
+  EXPECT_EQ(values[1].Dword(), 5u);
+  EXPECT_EQ(values[2].name, "qword");
+  EXPECT_FALSE(values[2].Dword());
+  EXPECT_EQ(values[3].String(), "5");
+}
+
+TEST_F(RegistryTest, RenameMovesTheWholeTree) {
+  ASSERT_TRUE(WriteDword(Key("From"), "v", 1));
+  ASSERT_TRUE(WriteString(Key("From\\Sub\\Deeper"), "t", "text"));
+  ASSERT_TRUE(RenameKey(Key("From"), "To"));
+  EXPECT_FALSE(KeyExists(Key("From")));
+  EXPECT_EQ(ReadDword(Key("To"), "v", 0), 1u);
+  EXPECT_EQ(ReadString(Key("To\\Sub\\Deeper"), "t", ""), "text");
+
+  ASSERT_TRUE(WriteDword(Key("Other"), "v", 2));
+  EXPECT_FALSE(RenameKey(Key("Other"), "To"));  // never over an existing key
+  EXPECT_EQ(ReadDword(Key("To"), "v", 0), 1u);
+  EXPECT_EQ(ReadDword(Key("Other"), "v", 0), 2u);
+  EXPECT_FALSE(RenameKey(Key("Missing"), "Elsewhere"));
+  EXPECT_FALSE(KeyExists(Key("Elsewhere")));
+  EXPECT_FALSE(RenameKey(Key("Other"), "A\\B"));
+  EXPECT_FALSE(RenameKey(Key("Other"), std::string(256, 'S')));
+  EXPECT_EQ(SubkeyNames(base_), (Names{"Other", "To"}));
+}
+
+TEST_F(RegistryTest, ABatchChangesNothingThatTheCallsSee) {
+  {
+    Batch batch;
+    ASSERT_TRUE(WriteDword(Key("Batch"), "a", 1));
+    {
+      Batch nested;
+      RegistryKey key = RegistryKey::ForWriting(Key("Batch"));
+      ASSERT_TRUE(key.WriteDword("b", 2));
+    }
+    EXPECT_EQ(ValueNames(Key("Batch")), (Names{"a", "b"}));
+    ASSERT_TRUE(DeleteKeyTree(Key("Batch")));
+    ASSERT_TRUE(WriteDword(Key("Batch"), "c", 3));
+  }
+  EXPECT_EQ(ValueNames(Key("Batch")), Names{"c"});
+}
+
 TEST_F(RegistryTest, ImportsARegeditFile) {
   const std::string path = test::TempPath("fixture.reg");
   ASSERT_TRUE(test::WriteFile(path, Fixture(base_) +
@@ -389,6 +480,50 @@ TEST_F(RegistryFileTest, ProcessesShareTheFile) {
   for (int c = 0; c < kChildren; ++c) {
     EXPECT_EQ(ValueNames("Test\\Child" + std::to_string(c)).size(), static_cast<size_t>(kWrites)) << c;
   }
+}
+
+// A batch reads the file once and writes it once, whole: another process
+// that reads meanwhile waits for the batch's end and then sees all of it.
+TEST_F(RegistryFileTest, ABatchWritesTheFileOnceAtItsEnd) {
+  ASSERT_TRUE(WriteDword("Test", "before", 1));
+  const std::string before = test::ReadFile(path_);
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    char byte;
+    close(go[1]);
+    if (read(go[0], &byte, 1) != 1) _exit(2);
+    _exit(ValueNames("Test\\Batch").size() == 100 ? 0 : 1);
+  }
+  close(go[0]);
+  {
+    Batch batch;
+    RegistryKey key = RegistryKey::ForWriting("Test\\Batch");
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(key.WriteDword("n" + std::to_string(i), 1));
+    EXPECT_EQ(key.Values().size(), 100u);
+    ASSERT_EQ(write(go[1], "x", 1), 1);
+    usleep(100000);  // the reader is now waiting for the file's lock
+    EXPECT_EQ(test::ReadFile(path_), before);
+  }
+  close(go[1]);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ReadDword("Test", "before", 0), 1u);
+}
+
+// A new text replaces the file by a rename, so a writer killed half way
+// leaves the old text, never a cut one.
+TEST_F(RegistryFileTest, AWriteReplacesTheFileWhole) {
+  ASSERT_TRUE(WriteDword("Test", "v", 1));
+  struct stat first, second;
+  ASSERT_EQ(stat(path_.c_str(), &first), 0);
+  ASSERT_TRUE(WriteDword("Test", "v", 2));
+  ASSERT_EQ(stat(path_.c_str(), &second), 0);
+  EXPECT_NE(first.st_ino, second.st_ino);
+  EXPECT_EQ(ReadDword("Test", "v", 0), 2u);
 }
 
 TEST_F(RegistryFileTest, ImportGoesIntoTheFile) {

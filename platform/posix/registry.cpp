@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sstream>
 
 #include "platform/posix/cp1252.h"
@@ -41,6 +42,9 @@ struct NameLess {
       if (x != y) return x < y;
     }
     return a.size() < b.size();
+  }
+  static bool Same(const std::string& a, const std::string& b) {
+    return !NameLess()(a, b) && !NameLess()(b, a);
   }
 };
 
@@ -165,14 +169,22 @@ void Load(const std::string& text, Key* root) {
 }
 
 struct Store {
-  std::mutex lock;  // every call, in both modes
-  Key tree;         // the in-process registry
+  // Every call, in both modes; a batch holds it from start to end, so it
+  // must be recursive for the batch's own thread.
+  std::recursive_mutex lock;
+  Key tree;  // the in-process registry
   // The file mode's last text and its tree, so that a call whose file did not
   // change since this copy's last call does not parse it again.
   std::string cachedPath;
   std::string cachedText;
   Key cachedTree;
   bool cacheValid = false;
+  // The open batch of this copy: its depth, and in file mode the locked file
+  // (descriptor, path, tree changed) that its end writes.
+  int batchDepth = 0;
+  int batchFd = -1;
+  std::string batchPath;
+  bool batchModified = false;
 };
 
 Store& TheStore() {
@@ -208,57 +220,116 @@ bool ReadAll(int fd, std::string* text) {
 bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
-    ssize_t n = pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
-  return ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+  return true;
+}
+
+// Opens the registry file and locks it (shared or exclusive). A writer
+// replaces the file by renaming a new one over it, so a lock taken on a file
+// that is no longer the one under `path` is dropped and taken again on the
+// new one. -1 when the file cannot be opened (for a reader: does not exist).
+int OpenLocked(const char* path, bool write) {
+  while (true) {
+    int fd = open(path, write ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC), 0644);
+    if (fd < 0) return -1;
+    struct stat opened, current;
+    if (Flock(fd, write ? LOCK_EX : LOCK_SH) != 0 || fstat(fd, &opened) != 0) {
+      close(fd);
+      return -1;
+    }
+    if (stat(path, &current) == 0 && current.st_ino == opened.st_ino && current.st_dev == opened.st_dev) {
+      return fd;
+    }
+    close(fd);
+  }
+}
+
+// Writes `text` beside the file and renames it over the file, while the
+// caller holds the file's lock: a reader sees the old text or the new one
+// whole, and a process killed meanwhile leaves the old one.
+bool ReplaceFile(const std::string& path, const std::string& text) {
+  const std::string temporary = path + ".new." + std::to_string(getpid());
+  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool written = WriteAll(fd, text);
+  written = close(fd) == 0 && written;
+  if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The tree of the locked file `fd`, parsed again only when its text changed.
+Key* FileTree(Store& store, const char* path, int fd) {
+  std::string text;
+  if (!ReadAll(fd, &text)) return nullptr;
+  if (!store.cacheValid || store.cachedPath != path || store.cachedText != text) {
+    Load(text, &store.cachedTree);
+    store.cachedPath = path;
+    store.cachedText = std::move(text);
+    store.cacheValid = true;
+  }
+  return &store.cachedTree;
+}
+
+// Writes the cached tree over the file; false (and the cache dropped) when
+// the file could not be replaced.
+bool StoreFileTree(Store& store, const std::string& path) {
+  std::string updated = Serialise(store.cachedTree);
+  if (!ReplaceFile(path, updated)) {
+    store.cacheValid = false;
+    return false;
+  }
+  store.cachedText = std::move(updated);
+  return true;
+}
+
+const char* RegistryFile() {
+  const char* file = std::getenv("AVEX_REGISTRY");
+  return file == nullptr || *file == '\0' ? nullptr : file;
 }
 
 using Work = std::function<bool(Key* root, bool* modified)>;
 
 // Runs `work` on the registry: the in-process tree, or the AVEX_REGISTRY file
-// under its lock (shared for reads, exclusive for writes). Returns what
-// `work` returns; false when a write could not reach the file.
+// under its lock (shared for reads, exclusive for writes), or, inside a
+// batch, the tree the batch holds. Returns what `work` returns; false when a
+// write could not reach the file.
 bool Run(bool write, const Work& work) {
   Store& store = TheStore();
-  std::lock_guard<std::mutex> guard(store.lock);
+  std::lock_guard<std::recursive_mutex> guard(store.lock);
   bool modified = false;
-  const char* file = std::getenv("AVEX_REGISTRY");
-  if (file == nullptr || *file == '\0') return work(&store.tree, &modified);
+  if (store.batchFd >= 0) {
+    bool result = work(&store.cachedTree, &modified);
+    store.batchModified = store.batchModified || modified;
+    return result;
+  }
+  const char* file = RegistryFile();
+  if (file == nullptr) return work(&store.tree, &modified);
 
-  int fd = open(file, write ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC), 0644);
-  if (fd < 0) {
+  int fd = OpenLocked(file, write);
+  Key* tree = fd < 0 ? nullptr : FileTree(store, file, fd);
+  if (tree == nullptr) {
+    if (fd >= 0) close(fd);
     if (write) return false;
     Key empty;  // no file yet: an empty registry
     return work(&empty, &modified);
   }
-  std::string text;
-  if (Flock(fd, write ? LOCK_EX : LOCK_SH) != 0 || !ReadAll(fd, &text)) {
-    close(fd);
-    if (write) return false;
-    Key empty;
-    return work(&empty, &modified);
-  }
-  if (!store.cacheValid || store.cachedPath != file || store.cachedText != text) {
-    Load(text, &store.cachedTree);
-    store.cachedPath = file;
-    store.cachedText = std::move(text);
-    store.cacheValid = true;
-  }
-  bool result = work(&store.cachedTree, &modified);
-  if (write && modified) {
-    std::string updated = Serialise(store.cachedTree);
-    if (WriteAll(fd, updated)) {
-      store.cachedText = std::move(updated);
-    } else {
-      store.cacheValid = false;
-      result = false;
-    }
-  }
+  bool result = work(tree, &modified);
+  if (write && modified && !StoreFileTree(store, file)) result = false;
   close(fd);  // releases the flock
   return result;
+}
+
+std::string DwordBytes(uint32_t data) {
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((data >> (8 * i)) & 0xFF);
+  return bytes;
 }
 
 const Value* FindValue(Key* root, const std::string& key, const std::string& value) {
@@ -312,10 +383,8 @@ std::string ReadString(const std::string& key, const std::string& value, const s
 bool WriteDword(const std::string& key, const std::string& value, uint32_t data) {
   Path path;
   if (!SplitPath(key, &path) || value.size() > kMaxValueName) return false;
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((data >> (8 * i)) & 0xFF);
   return Run(true, [&](Key* root, bool* modified) {
-    return SetValue(CreateKey(root, path, modified), value, regfile::kTypeDword, bytes, modified);
+    return SetValue(CreateKey(root, path, modified), value, regfile::kTypeDword, DwordBytes(data), modified);
   });
 }
 
@@ -376,6 +445,169 @@ std::vector<std::string> ValueNames(const std::string& key) {
     return true;
   });
   return names;
+}
+
+bool RenameKey(const std::string& key, const std::string& newName) {
+  Path path;
+  if (!SplitPath(key, &path) || path.empty() || newName.empty() || newName.size() > kMaxKeyName ||
+      newName.find('\\') != std::string::npos) {
+    return false;
+  }
+  return Run(true, [&](Key* root, bool* modified) {
+    Key* parent = FindKey(root, path, path.size() - 1);
+    if (parent == nullptr) return false;
+    auto from = parent->subkeys.find(path.back());
+    if (from == parent->subkeys.end()) return false;
+    if (parent->subkeys.count(newName) != 0 && !NameLess::Same(from->first, newName)) return false;
+    std::unique_ptr<Key> moved = std::move(from->second);
+    parent->subkeys.erase(from);
+    parent->subkeys.emplace(newName, std::move(moved));
+    *modified = true;
+    return true;
+  });
+}
+
+namespace {
+
+// What a RegistryKey holds here: the path, looked up again by every call, so
+// that a batch or another process may change the tree in between.
+struct OpenKeyState {
+  Path path;
+};
+
+OpenKeyState* StateOf(void* handle) { return static_cast<OpenKeyState*>(handle); }
+
+// Runs `work` on the open key; false when the key is no longer there.
+bool RunOnKey(void* handle, bool write, const std::function<bool(Key* key, bool* modified)>& work) {
+  if (handle == nullptr) return false;
+  return Run(write, [&](Key* root, bool* modified) {
+    Key* key = FindKey(root, StateOf(handle)->path);
+    return key != nullptr && work(key, modified);
+  });
+}
+
+}  // namespace
+
+RegistryKey::RegistryKey(void* handle) : handle_(handle) {}
+
+RegistryKey::RegistryKey(RegistryKey&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+
+RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
+  if (this != &other) {
+    delete StateOf(handle_);
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+
+RegistryKey::~RegistryKey() { delete StateOf(handle_); }
+
+RegistryKey RegistryKey::ForReading(const std::string& key) {
+  auto state = std::make_unique<OpenKeyState>();
+  if (!SplitPath(key, &state->path) ||
+      !Run(false, [&](Key* root, bool*) { return FindKey(root, state->path) != nullptr; })) {
+    return RegistryKey(nullptr);
+  }
+  return RegistryKey(state.release());
+}
+
+RegistryKey RegistryKey::ForWriting(const std::string& key) {
+  auto state = std::make_unique<OpenKeyState>();
+  if (!SplitPath(key, &state->path) || !Run(true, [&](Key* root, bool* modified) {
+        CreateKey(root, state->path, modified);
+        return true;
+      })) {
+    return RegistryKey(nullptr);
+  }
+  return RegistryKey(state.release());
+}
+
+bool RegistryKey::IsOpen() const { return handle_ != nullptr; }
+
+std::vector<StoredValue> RegistryKey::Values() const {
+  std::vector<StoredValue> values;
+  RunOnKey(handle_, false, [&](Key* key, bool*) {
+    values.reserve(key->values.size());
+    for (const auto& [name, value] : key->values) values.push_back(StoredValue{name, value.type, value.data});
+    return true;
+  });
+  return values;
+}
+
+std::vector<std::string> RegistryKey::SubkeyNames() const {
+  std::vector<std::string> names;
+  RunOnKey(handle_, false, [&](Key* key, bool*) {
+    for (const auto& entry : key->subkeys) names.push_back(entry.first);
+    return true;
+  });
+  return names;
+}
+
+std::optional<uint32_t> RegistryKey::QueryDword(const std::string& value) const {
+  std::optional<uint32_t> result;
+  RunOnKey(handle_, false, [&](Key* key, bool*) {
+    auto it = key->values.find(value);
+    if (it != key->values.end()) result = StoredValue{value, it->second.type, it->second.data}.Dword();
+    return true;
+  });
+  return result;
+}
+
+std::optional<std::string> RegistryKey::QueryString(const std::string& value) const {
+  std::optional<std::string> result;
+  RunOnKey(handle_, false, [&](Key* key, bool*) {
+    auto it = key->values.find(value);
+    if (it != key->values.end()) result = StoredValue{value, it->second.type, it->second.data}.String();
+    return true;
+  });
+  return result;
+}
+
+bool RegistryKey::WriteDword(const std::string& value, uint32_t data) {
+  return RunOnKey(handle_, true, [&](Key* key, bool* modified) {
+    return SetValue(key, value, regfile::kTypeDword, DwordBytes(data), modified);
+  });
+}
+
+bool RegistryKey::WriteString(const std::string& value, const std::string& data) {
+  return RunOnKey(handle_, true, [&](Key* key, bool* modified) {
+    return SetValue(key, value, regfile::kTypeString, data.substr(0, data.find('\0')), modified);
+  });
+}
+
+bool RegistryKey::DeleteValue(const std::string& value) {
+  return RunOnKey(handle_, true, [&](Key* key, bool* modified) {
+    if (key->values.erase(value)) *modified = true;
+    return true;
+  });
+}
+
+Batch::Batch() {
+  Store& store = TheStore();
+  store.lock.lock();
+  if (store.batchDepth++ > 0) return;
+  const char* file = RegistryFile();
+  if (file == nullptr) return;
+  int fd = OpenLocked(file, true);
+  if (fd >= 0 && FileTree(store, file, fd) == nullptr) {
+    close(fd);
+    fd = -1;
+  }
+  // Without the file the batch's calls go their own way, each failing as it would alone.
+  store.batchFd = fd;
+  store.batchPath = file;
+  store.batchModified = false;
+}
+
+Batch::~Batch() {
+  Store& store = TheStore();
+  if (--store.batchDepth == 0 && store.batchFd >= 0) {
+    if (store.batchModified) StoreFileTree(store, store.batchPath);
+    close(store.batchFd);
+    store.batchFd = -1;
+  }
+  store.lock.unlock();
 }
 
 bool ImportRegText(const std::string& text) {

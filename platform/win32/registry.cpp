@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -113,17 +114,15 @@ LONG CreateForWrite(const std::string& key, KeyHandle* handle) {
   return OpenKey(key, kWriteAccess, true, handle);
 }
 
-// Type and bytes of a value; false when the key or the value is missing.
-bool QueryRaw(const std::string& key, const std::string& value, DWORD* type, std::string* data) {
-  KeyHandle handle;
-  if (OpenForRead(key, &handle) != ERROR_SUCCESS) return false;
+// Type and bytes of a value of an open key; false when the value is missing.
+bool QueryRawFrom(HKEY key, const std::string& value, DWORD* type, std::string* data) {
   for (int attempt = 0; attempt < 8; ++attempt) {  // the value may grow between the two calls
     DWORD size = 0;
-    if (RegQueryValueExA(handle.get(), value.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, value.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) {
       return false;
     }
     data->assign(size, '\0');
-    LONG status = RegQueryValueExA(handle.get(), value.c_str(), nullptr, type,
+    LONG status = RegQueryValueExA(key, value.c_str(), nullptr, type,
                                    reinterpret_cast<BYTE*>(&(*data)[0]), &size);
     if (status == ERROR_SUCCESS) {
       data->resize(size);
@@ -132,6 +131,12 @@ bool QueryRaw(const std::string& key, const std::string& value, DWORD* type, std
     if (status != ERROR_MORE_DATA) return false;
   }
   return false;
+}
+
+// The same for `key`, opened for this one query.
+bool QueryRaw(const std::string& key, const std::string& value, DWORD* type, std::string* data) {
+  KeyHandle handle;
+  return OpenForRead(key, &handle) == ERROR_SUCCESS && QueryRawFrom(handle.get(), value, type, data);
 }
 
 bool SetRaw(const std::string& key, const std::string& value, DWORD type, const void* data, DWORD size) {
@@ -267,6 +272,139 @@ std::vector<std::string> ValueNames(const std::string& key) {
     return RegEnumValueA(handle.get(), index, name, length, nullptr, nullptr, nullptr, nullptr);
   });
 }
+
+bool RenameKey(const std::string& key, const std::string& newName) {
+  std::vector<std::string> names;
+  if (!SplitNames(key, &names) || names.empty() || newName.empty() || newName.size() > kMaxKeyName ||
+      newName.find('\\') != std::string::npos) {
+    return false;
+  }
+  KeyHandle parent;
+  if (OpenPath(Pieces(names, names.size() - 1), KEY_READ | KEY_WRITE, false, &parent) != ERROR_SUCCESS) {
+    return false;
+  }
+  // The system's rename takes names in UTF-16; ours are in the ANSI code page.
+  auto wide = [](const std::string& text) {
+    std::wstring result(text.size() + 1, L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &result[0],
+                                     static_cast<int>(result.size()));
+    result.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    return result;
+  };
+  return RegRenameKey(parent.get(), wide(names.back()).c_str(), wide(newName).c_str()) == ERROR_SUCCESS;
+}
+
+RegistryKey::RegistryKey(void* handle) : handle_(handle) {}
+
+RegistryKey::RegistryKey(RegistryKey&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+
+RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
+  if (this != &other) {
+    if (handle_) RegCloseKey(static_cast<HKEY>(handle_));
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+
+RegistryKey::~RegistryKey() {
+  if (handle_) RegCloseKey(static_cast<HKEY>(handle_));
+}
+
+RegistryKey RegistryKey::ForReading(const std::string& key) {
+  KeyHandle handle;
+  if (OpenForRead(key, &handle) != ERROR_SUCCESS) return RegistryKey(nullptr);
+  return RegistryKey(handle.Release());
+}
+
+RegistryKey RegistryKey::ForWriting(const std::string& key) {
+  KeyHandle handle;
+  if (CreateForWrite(key, &handle) != ERROR_SUCCESS) return RegistryKey(nullptr);
+  return RegistryKey(handle.Release());
+}
+
+bool RegistryKey::IsOpen() const { return handle_ != nullptr; }
+
+std::vector<StoredValue> RegistryKey::Values() const {
+  std::vector<StoredValue> values;
+  if (!handle_) return values;
+  HKEY key = static_cast<HKEY>(handle_);
+  DWORD count = 0, longestName = 0, longestData = 0;
+  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                       &longestData, nullptr, nullptr) != ERROR_SUCCESS) {
+    return values;
+  }
+  values.reserve(count);
+  std::string name(std::max<size_t>(longestName, kMaxValueName) + 1, '\0');
+  std::string data(std::max<DWORD>(longestData, 16), '\0');
+  for (DWORD index = 0;;) {
+    DWORD nameLength = static_cast<DWORD>(name.size());
+    DWORD dataSize = static_cast<DWORD>(data.size());
+    DWORD type = 0;
+    LONG status = RegEnumValueA(key, index, &name[0], &nameLength, nullptr, &type,
+                                reinterpret_cast<BYTE*>(&data[0]), &dataSize);
+    if (status == ERROR_MORE_DATA && name.size() < (1u << 20) && data.size() < (1u << 30)) {
+      // A value grew since the key was asked for its longest one.
+      name.resize(name.size() * 2);
+      data.resize(std::max<size_t>(data.size() * 2, dataSize));
+      continue;
+    }
+    if (status != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS, or the key went away
+    values.push_back(StoredValue{std::string(name.data(), nameLength), type, std::string(data.data(), dataSize)});
+    ++index;
+  }
+  return values;
+}
+
+std::vector<std::string> RegistryKey::SubkeyNames() const {
+  if (!handle_) return {};
+  return EnumerateNames(kMaxKeyName, [&](DWORD index, char* name, DWORD* length) {
+    return RegEnumKeyExA(static_cast<HKEY>(handle_), index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+std::optional<uint32_t> RegistryKey::QueryDword(const std::string& value) const {
+  DWORD type = 0, data = 0, size = sizeof data;
+  if (!handle_ || RegQueryValueExA(static_cast<HKEY>(handle_), value.c_str(), nullptr, &type,
+                                   reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof data) {
+    return std::nullopt;
+  }
+  return data;
+}
+
+std::optional<std::string> RegistryKey::QueryString(const std::string& value) const {
+  DWORD type = 0;
+  std::string data;
+  if (!handle_ || !QueryRawFrom(static_cast<HKEY>(handle_), value, &type, &data) || type != REG_SZ) {
+    return std::nullopt;
+  }
+  return data.substr(0, data.find('\0'));
+}
+
+bool RegistryKey::WriteDword(const std::string& value, uint32_t data) {
+  DWORD dword = data;
+  return handle_ && value.size() <= kMaxValueName &&
+         RegSetValueExA(static_cast<HKEY>(handle_), value.c_str(), 0, REG_DWORD,
+                        reinterpret_cast<const BYTE*>(&dword), sizeof dword) == ERROR_SUCCESS;
+}
+
+bool RegistryKey::WriteString(const std::string& value, const std::string& data) {
+  return handle_ && value.size() <= kMaxValueName &&
+         RegSetValueExA(static_cast<HKEY>(handle_), value.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(data.c_str()),
+                        static_cast<DWORD>(strlen(data.c_str()) + 1)) == ERROR_SUCCESS;
+}
+
+bool RegistryKey::DeleteValue(const std::string& value) {
+  if (!handle_) return false;
+  LONG status = RegDeleteValueA(static_cast<HKEY>(handle_), value.c_str());
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+// Every call reaches the registry at once; there is nothing to group.
+Batch::Batch() = default;
+Batch::~Batch() = default;
 
 bool ImportRegText(const std::string& text) {
   std::vector<regfile::Operation> operations;
