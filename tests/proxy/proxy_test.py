@@ -88,7 +88,7 @@ class ProxyRun:
         self.proxy = Process(command + [
             "proxy", "--listen", "127.0.0.1:0", "--settings", host_path(demo / "settings.reg"),
             "--users", host_path(demo / "users.txt"), "--user", "alice",
-            "--max-connections", str(MAX_CONNECTIONS), "--upstream-timeout", "1",
+            "--max-connections", str(MAX_CONNECTIONS), "--upstream-timeout", "3",
             "--stop-file", host_path(self.stop_file)] + list(proxy_options), env=env, cwd=str(ARGS.build))
         self.proxy_address = self.proxy.wait_for(r"listening on (\S+:\d+)").group(1)
 
