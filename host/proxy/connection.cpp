@@ -279,23 +279,20 @@ void Connection::AnswerUnreadable(beast::error_code ec, bool gotSome, bool reque
 }
 
 bool Connection::SendError(http::status status, const std::string& text, bool keepAlive, RequestRecord* record) {
-  http::response<http::string_body> reply(status, 11);
-  reply.set(http::field::content_type, "text/plain; charset=utf-8");
-  reply.body() = text + "\n";
-  reply.keep_alive(keepAlive);
-  reply.prepare_payload();
-  record->status = reply.result_int();
-  record->bytes = reply.body().size();
-  client_.expires_after(settings_.clientTimeout);
-  const beast::error_code ec = RunToEnd(io_, [&](auto handler) { http::async_write(client_, reply, std::move(handler)); });
-  return !ec && keepAlive;
+  return SendReply(status, "text/plain; charset=utf-8", text + "\n", keepAlive, record);
 }
 
 bool Connection::SendBlockPage(const std::string& page, bool keepAlive, RequestRecord* record) {
-  http::response<http::string_body> reply(http::status::forbidden, 11);
-  reply.set(http::field::content_type, "text/html");
+  return SendReply(http::status::forbidden, "text/html", page, keepAlive, record);
+}
+
+bool Connection::SendReply(http::status status, const char* contentType, std::string body, bool keepAlive,
+                           RequestRecord* record) {
+  http::response<http::string_body> reply(status, 11);
+  reply.set(http::field::content_type, contentType);
+  // A block page or an error stands for this moment only.
   reply.set(http::field::cache_control, "no-store");
-  reply.body() = page;
+  reply.body() = std::move(body);
   reply.keep_alive(keepAlive);
   reply.prepare_payload();
   record->status = reply.result_int();

@@ -55,6 +55,8 @@ class Connection {
   // Sends a short text reply; true when it reached the client.
   bool SendError(boost::beast::http::status status, const std::string& text, bool keepAlive, RequestRecord* record);
   bool SendBlockPage(const std::string& page, bool keepAlive, RequestRecord* record);
+  bool SendReply(boost::beast::http::status status, const char* contentType, std::string body, bool keepAlive,
+                 RequestRecord* record);
   // After an error reply to a client that may still be sending: stop
   // sending, then read and drop what comes for a moment, so that the client
   // reads the reply instead of a reset.
