@@ -5,6 +5,7 @@
 //                   [--users FILE] [--requests FILE] [--pages DIR]
 //                   [config apply FILE] [configure [--screens DIR [--test-url URL]]] [config get FILE]
 //   avexhost config edit FILE SETTING...
+//   avexhost proxy [--listen ADDRESS:PORT] [--user NAME] [--users FILE] ... (host/proxy/proxy_command.h)
 //
 // --users publishes users and groups (user_directory.h); --requests replays
 // requests (request_replay.h), on an object fabricated after any applied
@@ -32,6 +33,8 @@
 
 #include "host/dialog_tour.h"
 #include "host/plugin_exports.h"
+#include "host/proxy/proxy_command.h"
+#include "host/proxy/proxy_settings.h"
 #include "host/record_edit.h"
 #include "host/request_replay.h"
 #include "host/scanning_table.h"
@@ -65,7 +68,8 @@ int Usage() {
                "usage: avexhost PLUGIN [--api-version N] [--start-type N] [--console N] [--vendor-key]\n"
                "                [--users FILE] [--requests FILE] [--pages DIR]\n"
                "                [config apply FILE] [configure [--screens DIR [--test-url URL]]] [config get FILE]\n"
-               "       avexhost config edit FILE SETTING...\n");
+               "       avexhost config edit FILE SETTING...\n%s",
+               avex::host::proxy::kProxyUsage);
   return 2;
 }
 
@@ -282,6 +286,7 @@ int EditRecord(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "proxy") == 0) return avex::host::proxy::RunProxyCommand(argc - 2, argv + 2);
   if (argc >= 4 && std::strcmp(argv[1], "config") == 0 && std::strcmp(argv[2], "edit") == 0) {
     return EditRecord(argc, argv);
   }

@@ -105,6 +105,8 @@ std::string ReadFrom(const std::string& path, std::streamoff* position) {
   return text;
 }
 
+}  // namespace
+
 std::string BlockPage(void* object, uint32_t type) {
   const ScanningObjectTable& table = TableOf(object);
   uint32_t length = 0;
@@ -115,8 +117,6 @@ std::string BlockPage(void* object, uint32_t type) {
   page.resize(length);
   return page;
 }
-
-}  // namespace
 
 const char* ResultName(uint32_t result) {
   switch (result) {

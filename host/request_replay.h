@@ -10,6 +10,7 @@
 // event lines are printed as they come.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace avex::host {
@@ -25,6 +26,10 @@ struct ReplayOptions {
 
 // Replays every request through `object`; false when the file cannot be read.
 bool ReplayRequests(void* object, const ReplayOptions& options);
+
+// The block page of the request `object` just rejected: type 1 HTML, 2 text;
+// empty when the plug-in gives none.
+std::string BlockPage(void* object, uint32_t type);
 
 // The name of a result code ("ResultReject").
 const char* ResultName(uint32_t result);

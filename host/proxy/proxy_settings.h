@@ -1,0 +1,30 @@
+// What `avexhost proxy` is told on its command line.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+namespace avex::host::proxy {
+
+struct ProxySettings {
+  std::string plugin;        // AVex.dll; default: beside avexhost
+  std::string listen = "127.0.0.1:8080";
+  std::string defaultUser;   // for requests without a Proxy-Authorization header
+  std::string usersFile;     // user_directory.h format
+  std::string settingsFile;  // REGEDIT4 file imported into the registry before PlugStart
+  std::string stopFile;      // the proxy stops once this file exists (Wine has no clean Ctrl+C)
+  bool passThrough = false;  // relay only: the plug-in is neither loaded nor asked
+  size_t maxConnections = 256;
+  // A client that sends nothing for this long is let go (idle keep-alive, slow request).
+  std::chrono::milliseconds clientTimeout{30000};
+  // An origin server that accepts no connection, or sends nothing, for this long gets a 504.
+  std::chrono::milliseconds upstreamTimeout{30000};
+};
+
+// Reads the arguments after `proxy`; false with `error` set on a wrong one.
+bool ParseProxyArguments(int argc, char** argv, ProxySettings* settings, std::string* error);
+
+extern const char kProxyUsage[];
+
+}  // namespace avex::host::proxy
