@@ -17,11 +17,11 @@ import re
 import resource
 import shutil
 import socket
-import time
 import subprocess
 import sys
 import tempfile
 import threading
+import time
 import unittest
 from pathlib import Path
 
