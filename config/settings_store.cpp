@@ -264,14 +264,20 @@ bool WriteTree(const PluginConfiguration& config, const std::string& base) {
 // is copied in its place, and only then does the staging tree lose its
 // "RegVersion" and go. Until that moment it stays complete, and the next
 // load or save finishes the replacement.
+// Removes the staging tree, its "RegVersion" first: a removal cut short
+// leaves an incomplete tree, never one that would pass for complete.
+void DropStaging() {
+  registry::WriteString(kStagingKey, kVersionValue, nullptr);
+  registry::DeleteKeyTree(kStagingKey);
+}
+
 bool ReplaceRootByStaging() {
   if (!registry::DeleteKeyTree(kRootKey) || !registry::CopyKeyTree(kStagingKey, kRootKey)) {
     platform::Trace(nullptr, "settings save: the saved tree could not replace %s; it stays under %s\n",
                     kRootKey.c_str(), kStagingKey.c_str());
     return false;
   }
-  registry::WriteString(kStagingKey, kVersionValue, nullptr);
-  registry::DeleteKeyTree(kStagingKey);
+  DropStaging();
   return true;
 }
 
@@ -287,7 +293,7 @@ void FinishInterruptedSave() {
   if (complete) {
     ReplaceRootByStaging();
   } else {
-    registry::DeleteKeyTree(kStagingKey);
+    DropStaging();
   }
 }
 
@@ -413,11 +419,11 @@ bool LoadSettings(PluginConfiguration* config, SharedDataLock* lock) {
 void SaveSettings(const PluginConfiguration& config) {
   registry::Batch batch;
   FinishInterruptedSave();
-  registry::DeleteKeyTree(kStagingKey);
+  DropStaging();  // left only when an earlier replacement failed
   if (!WriteTree(config, kStagingKey)) {
     platform::Trace(nullptr, "settings save: %s could not be written; the stored settings stay\n",
                     kStagingKey.c_str());
-    registry::DeleteKeyTree(kStagingKey);
+    DropStaging();
     return;
   }
   ReplaceRootByStaging();
