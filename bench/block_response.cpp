@@ -49,17 +49,17 @@ int main(int argc, char** argv) {
   if (tokens.reason.empty()) std::printf("warning: the string table gave no reason text\n");
 
   std::string page;
-  avex::BuildBlockResponse(&responses, 1, avex::ResponseKindText, tokens, &page);
+  avex::BuildBlockResponse(responses, 1, avex::ResponseKindText, tokens, &page);
   std::printf("Text page %zu bytes, HTML page ", page.size());
-  avex::BuildBlockResponse(&responses, 1, avex::ResponseKindHtml, tokens, &page);
+  avex::BuildBlockResponse(responses, 1, avex::ResponseKindHtml, tokens, &page);
   std::printf("%zu bytes\n", page.size());
 
   Rate("BuildBlockResponse Text", seconds, [&] {
-    avex::BuildBlockResponse(&responses, 1, avex::ResponseKindText, tokens, &page);
+    avex::BuildBlockResponse(responses, 1, avex::ResponseKindText, tokens, &page);
     benchSink = page.size();
   });
   Rate("BuildBlockResponse HTML", seconds, [&] {
-    avex::BuildBlockResponse(&responses, 1, avex::ResponseKindHtml, tokens, &page);
+    avex::BuildBlockResponse(responses, 1, avex::ResponseKindHtml, tokens, &page);
     benchSink = page.size();
   });
   // As a scanning object does it: the reason text and percentage are fetched per page.
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     avex::ResponseTokens perRequest = tokens;
     perRequest.reason = avex::CategoryReasonText(row);
     perRequest.percentage = avex::PercentageText(87.5f);
-    avex::BuildBlockResponse(&responses, 1, avex::ResponseKindHtml, perRequest, &page);
+    avex::BuildBlockResponse(responses, 1, avex::ResponseKindHtml, perRequest, &page);
     benchSink = page.size();
   });
 

@@ -416,7 +416,7 @@ bool LoadSettings(PluginConfiguration* config, SharedDataLock* lock) {
 // The new tree is written whole beside the root and then takes the root's
 // place (see ReplaceRootByStaging), so that a process killed at any moment
 // leaves one complete configuration for the next start: the old or the new.
-void SaveSettings(const PluginConfiguration& config) {
+void SaveSettings(const PluginConfiguration& config, uint64_t) {
   registry::Batch batch;
   FinishInterruptedSave();
   DropStaging();  // left only when an earlier replacement failed

@@ -38,7 +38,7 @@ bool LoadSettings(PluginConfiguration* config, SharedDataLock* lock);
 
 // Writes the whole configuration in the current layout. The caller holds
 // the shared-data lock. Write failures are not reported.
-void SaveSettings(const PluginConfiguration& config);
+void SaveSettings(const PluginConfiguration& config, uint64_t order = 0);
 
 // Converts the layout of stored `version` (not 3) into the current one: reads
 // what that layout holds into `config`, saves, and then empties the lists,

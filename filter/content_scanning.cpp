@@ -87,14 +87,17 @@ uint32_t CheckData(RequestState& state, const FilterContext& context) {
   uint32_t result = ResultFailed;
   try {
     if (!state.active) return ResultIgnore;
+    // The user is asked again of the configuration in effect now; the
+    // snapshot taken for that also decides the logging below.
+    ConfigurationSnapshot config;
     {
-      // The access rights are shared: a transfer may be replacing them.
       SharedDataGuard guard(context.lock);
       if (!guard.Held()) return ResultFailed;
-      if (!IsUserFiltered(context.live.accessRights, state.userName,
-                          context.live.settings.applyToAllUsers != 0, state.forceFiltering != 0)) {
-        return ResultIgnore;
-      }
+      config = context.live.Current();
+    }
+    if (!IsUserFiltered(config->accessRights, state.userName, config->settings.applyToAllUsers != 0,
+                        state.forceFiltering != 0)) {
+      return ResultIgnore;
     }
     if (state.replyObject == nullptr) {
       platform::Trace(&state, "No reply object in CheckData\n");
@@ -112,8 +115,8 @@ uint32_t CheckData(RequestState& state, const FilterContext& context) {
       platform::Trace(&state, "Page rejected by Aurivex (%s) category %u\n", state.url.c_str(),
                       static_cast<unsigned>(*picked));
       state.recordedCategory = *picked;
-      if (context.live.logging.logBlocked) {
-        LogBlockedScore(context.live, state, "AI", state.percentages[CategoryIndexOf(*picked)]);
+      if (config->logging.logBlocked) {
+        LogBlockedScore(*config, state, "AI", state.percentages[CategoryIndexOf(*picked)]);
       }
       result = ResultReject;
     } else {

@@ -28,8 +28,8 @@ void RecordListCategory(RequestState& state, int32_t categoryId) {
   if (row < CategoryCount) state.percentages[row] = 100;
 }
 
-bool Blocks(const FilterContext& context, int32_t categoryId) {
-  return context.CategorySwitches().IsCategoryBlocked(categoryId);
+bool Blocks(const FilterContext& context, const PluginConfiguration& config, int32_t categoryId) {
+  return context.CategorySwitches(config).IsCategoryBlocked(categoryId);
 }
 
 }  // namespace
@@ -44,7 +44,8 @@ std::optional<int32_t> CategoryOfMask(uint32_t mask) {
   return std::nullopt;
 }
 
-std::optional<int32_t> LookupEngineList(RequestState& state, const FilterContext& context) {
+std::optional<int32_t> LookupEngineList(RequestState& state, const FilterContext& context,
+                                        const PluginConfiguration& config) {
   if (state.requestObject == nullptr) {
     uint32_t status = ResultFailed;
     RequestObject* request = nullptr;
@@ -68,14 +69,14 @@ std::optional<int32_t> LookupEngineList(RequestState& state, const FilterContext
 
   switch (kind) {
     case 1: {
-      if (context.live.settings.useUrlCache == 0) return std::nullopt;
+      if (config.settings.useUrlCache == 0) return std::nullopt;
       const std::optional<int32_t> picked = ScoreCategories(state, context.snapshot, result);
       if (!picked) return std::nullopt;
       platform::Trace(&state, "Page rejected by Aurivex Cache (%s) category %u\n", state.url.c_str(),
                       static_cast<unsigned>(*picked));
       state.recordedCategory = *picked;
-      if (context.live.logging.logBlocked) {
-        LogBlockedScore(context.live, state, "AI Cache", state.percentages[CategoryIndexOf(*picked)]);
+      if (config.logging.logBlocked) {
+        LogBlockedScore(config, state, "AI Cache", state.percentages[CategoryIndexOf(*picked)]);
       }
       return picked;
     }
@@ -87,39 +88,39 @@ std::optional<int32_t> LookupEngineList(RequestState& state, const FilterContext
   }
 }
 
-uint32_t CheckSource(RequestState& state, const FilterContext& context) {
+uint32_t CheckSource(RequestState& state, const FilterContext& context, const PluginConfiguration& config) {
   try {
     platform::Trace(&state, "CheckSource() starting\n");
-    const LoggingSettings& logging = context.live.logging;
+    const LoggingSettings& logging = config.logging;
 
-    if (const std::optional<int32_t> manual = LookupManualClassification(context.Lists(), state.url)) {
+    if (const std::optional<int32_t> manual = LookupManualClassification(context.Lists(config), state.url)) {
       const int32_t category = *manual;
       RecordListCategory(state, category);
       if (category == CategoryAllowed) {
-        if (logging.logAllowed) LogAllowed(context.live, state);
+        if (logging.logAllowed) LogAllowed(config, state);
         platform::Trace(&state, "Page allowed by Tarn [ClassificationList] (%s)\n", state.url.c_str());
         return ResultPass;
       }
-      if (Blocks(context, category)) {
+      if (Blocks(context, config, category)) {
         platform::Trace(&state, "Page rejected by Tarn Classification List (%s)\n", state.url.c_str());
-        if (logging.logBlocked) LogBlocked(context.live, state, "User URL List");
+        if (logging.logBlocked) LogBlocked(config, state, "User URL List");
         return ResultReject;
       }
-      if (logging.logAllowed) LogAllowed(context.live, state);
+      if (logging.logAllowed) LogAllowed(config, state);
       platform::Trace(&state, "Page classified as %u by Tarn Classification list but not configured to block (%s)\n",
                       static_cast<unsigned>(category), state.url.c_str());
       return ResultPass;
     }
 
-    if (const std::optional<int32_t> known = LookupEngineList(state, context)) {
+    if (const std::optional<int32_t> known = LookupEngineList(state, context, config)) {
       const int32_t category = *known;
       RecordListCategory(state, category);
-      if (Blocks(context, category)) {
+      if (Blocks(context, config, category)) {
         platform::Trace(&state, "Page rejected by Aurivex List (%s)\n", state.url.c_str());
-        if (logging.logBlocked) LogBlocked(context.live, state, "Aurivex URL List");
+        if (logging.logBlocked) LogBlocked(config, state, "Aurivex URL List");
         return ResultReject;
       }
-      if (logging.logAllowed) LogAllowed(context.live, state);
+      if (logging.logAllowed) LogAllowed(config, state);
       platform::Trace(&state, "Page classified as %u by Aurivex list but not configured to block (%s)\n",
                       static_cast<unsigned>(category), state.url.c_str());
       return ResultPass;
@@ -138,13 +139,17 @@ uint32_t SetSource(RequestState& state, const FilterContext& context, const char
                   static_cast<int>(clientAddress), Printable(userName));
   if (userName == nullptr || *userName == '\0' || url == nullptr || *url == '\0') return ResultNoSource;
 
+  // Declared before the guard, so that a snapshot this request holds last
+  // is freed after the lock.
+  ConfigurationSnapshot config;
   SharedDataGuard guard(context.lock);
   if (!guard.Held()) return ResultFailed;
   try {
+    config = context.live.Current();
     state.userName = userName;
     LowerAscii(&state.userName);
-    if (!IsUserFiltered(context.live.accessRights, state.userName,
-                        context.live.settings.applyToAllUsers != 0, state.forceFiltering != 0)) {
+    if (!IsUserFiltered(config->accessRights, state.userName, config->settings.applyToAllUsers != 0,
+                        state.forceFiltering != 0)) {
       state.active = false;
       return ResultIgnore;
     }
@@ -159,7 +164,7 @@ uint32_t SetSource(RequestState& state, const FilterContext& context, const char
       }
     }
     state.clientAddress = clientAddress;
-    const uint32_t result = CheckSource(state, context);
+    const uint32_t result = CheckSource(state, context, *config);
     if (result == ResultPass) state.active = false;
     platform::Trace(&state, "%d = SetSource(%s,%s,%d,%s)\n", static_cast<int>(result), Printable(url),
                     Printable(contentType), static_cast<int>(clientAddress), Printable(userName));

@@ -160,7 +160,7 @@ TEST(SetSourceTest, ListCategoriesBlockByTheSnapshotOnlyInTheConsole) {
       }
       f.live.settings.SettingOf(kNews)->enabled = c.liveEnabled;
       f.snapshot.SettingOf(kNews)->enabled = c.snapshotEnabled;
-      const FilterContext context{f.live, f.lock, f.snapshot, c.consoleMode, &f.engine};
+      const FilterContext context = f.Context(true, c.consoleMode);
       EXPECT_EQ(SetSource(f.state, context, "http://news.example/today", "text/html", 0, "bob"), c.result)
           << (c.consoleMode ? "console" : "engine process") << (engineList ? ", engine list" : ", manual list")
           << ", live " << c.liveEnabled << ", snapshot " << c.snapshotEnabled;

@@ -1,5 +1,5 @@
 // A request ready to run through the filter functions against fakes: a live
-// configuration with logging on, a snapshot, a fake engine and a logger that
+// configuration with logging on (published by each Context()), a snapshot, a fake engine and a logger that
 // keeps the event texts.
 #pragma once
 
@@ -19,11 +19,16 @@ struct FilterFixture {
     state.logger = &logger;
   }
 
-  FilterContext Context(bool withEngine = true) {
-    return FilterContext{live, lock, snapshot, false, withEngine ? &engine : nullptr};
+  // Publishes `live` as it is now and answers the context that reads it.
+  FilterContext Context(bool withEngine = true, bool consoleMode = false) {
+    ConfigurationSnapshot replaced;
+    published.Publish(std::make_shared<const PluginConfiguration>(live), &replaced);
+    return FilterContext{published, lock, snapshot, consoleMode, withEngine ? &engine : nullptr};
   }
 
+  // The live configuration as the tests edit it.
   PluginConfiguration live;
+  LiveConfiguration published;
   SharedDataLock lock{"AVexFilterTest", 5000};
   FilterSettings snapshot;
   FakeEngine engine;

@@ -2,9 +2,11 @@
 
 namespace avex {
 
-bool BuildBlockResponse(ResponseSet* responses, int32_t categoryId, int kind,
+bool BuildBlockResponse(const ResponseSet& responses, int32_t categoryId, int kind,
                         const ResponseTokens& tokens, std::string* out) {
-  const CustomResponse& response = responses->FindOrInsert(categoryId);
+  static const CustomResponse kEmpty;
+  const CustomResponse* found = responses.Find(categoryId);
+  const CustomResponse& response = found != nullptr ? *found : kEmpty;
   if (kind == ResponseKindText) {
     *out = response.GetBody(ResponseKindText, tokens);
   } else if (kind == ResponseKindHtml) {

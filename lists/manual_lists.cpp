@@ -11,7 +11,7 @@ namespace avex {
 
 struct ManualLists::Index {
   explicit Index(const ManualLists& lists)
-      : urls(lists.urls_), sites(lists.sites_), partials(lists.partials_) {}
+      : urls(lists.urls()), sites(lists.sites()), partials(lists.partials()) {}
 
   ExactIndex urls;
   ExactIndex sites;
@@ -23,6 +23,22 @@ ManualLists::ManualLists(const ManualLists& other)
       sites_(other.sites_),
       partials_(other.partials_),
       index_(std::atomic_load(&other.index_)) {}
+
+template <typename List>
+const List& ManualLists::Shared(const std::shared_ptr<List>& list) {
+  static const List empty;
+  return list ? *list : empty;
+}
+
+template <typename List>
+List& ManualLists::Writable(std::shared_ptr<List>* list) {
+  if (!*list) {
+    *list = std::make_shared<List>();
+  } else if (list->use_count() != 1) {
+    *list = std::make_shared<List>(**list);
+  }
+  return **list;
+}
 
 ManualLists& ManualLists::operator=(const ManualLists& other) {
   if (this != &other) {
@@ -38,46 +54,43 @@ ManualLists::ManualLists(ManualLists&& other) noexcept = default;
 ManualLists& ManualLists::operator=(ManualLists&& other) noexcept = default;
 ManualLists::~ManualLists() = default;
 
-bool ManualLists::InsertUrl(ManualEntry entry) {
-  std::string key = NormaliseUrl(entry.text);
-  if (urls_.find(key) != urls_.end()) return false;
-  entry.text = key;
-  urls_.emplace(std::move(key), std::move(entry));
-  DropIndex();
-  return true;
-}
+bool ManualLists::InsertUrl(ManualEntry entry) { return InsertNormalised(&urls_, std::move(entry)); }
 
-bool ManualLists::InsertSite(ManualEntry entry) {
+bool ManualLists::InsertSite(ManualEntry entry) { return InsertNormalised(&sites_, std::move(entry)); }
+
+bool ManualLists::InsertNormalised(std::shared_ptr<ManualEntryMap>* list, ManualEntry entry) {
   std::string key = NormaliseUrl(entry.text);
-  if (sites_.find(key) != sites_.end()) return false;
+  const ManualEntryMap& present = Shared(*list);
+  if (present.find(key) != present.end()) return false;
   entry.text = key;
-  sites_.emplace(std::move(key), std::move(entry));
+  Writable(list).emplace(std::move(key), std::move(entry));
   DropIndex();
   return true;
 }
 
 void ManualLists::AppendPartial(ManualEntry entry) {
-  partials_.push_back(std::move(entry));
+  Writable(&partials_).push_back(std::move(entry));
   DropIndex();
 }
 
+// A cleared list is a new one: a copy that shares the old one keeps it.
 void ManualLists::ClearUrls() {
-  urls_.clear();
+  urls_.reset();
   DropIndex();
 }
 
 void ManualLists::ClearSites() {
-  sites_.clear();
+  sites_.reset();
   DropIndex();
 }
 
 void ManualLists::ClearPartials() {
-  partials_.clear();
+  partials_.reset();
   DropIndex();
 }
 
 bool operator==(const ManualLists& a, const ManualLists& b) {
-  return a.urls_ == b.urls_ && a.sites_ == b.sites_ && a.partials_ == b.partials_;
+  return a.urls() == b.urls() && a.sites() == b.sites() && a.partials() == b.partials();
 }
 
 void ManualLists::PrepareIndex() const { CurrentIndex(); }
@@ -96,13 +109,13 @@ std::shared_ptr<const ManualLists::Index> ManualLists::CurrentIndex() const {
 std::optional<int32_t> LookupManualClassification(const ManualLists& lists,
                                                   std::string_view normalisedUrl) {
   const std::shared_ptr<const ManualLists::Index> index = lists.CurrentIndex();
-  if (!lists.urls_.empty()) {
+  if (!lists.urls().empty()) {
     if (std::optional<int32_t> hit = index->urls.Find(normalisedUrl)) return hit;
   }
-  if (!lists.sites_.empty()) {
+  if (!lists.sites().empty()) {
     if (std::optional<int32_t> hit = index->sites.Find(HostOf(normalisedUrl))) return hit;
   }
-  if (!lists.partials_.empty()) {
+  if (!lists.partials().empty()) {
     if (std::optional<uint32_t> first = index->partials.FirstMatch(normalisedUrl)) {
       return index->partials.CategoryAt(*first);
     }

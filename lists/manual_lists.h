@@ -3,6 +3,9 @@
 //
 // ManualLists is a value: the settings record holds one, the configuration
 // dialog edits a copy, and every scanning object of the console keeps its own.
+// Copies share each list until one of them changes it (the change copies that
+// list first), so a configuration snapshot that changes only the users or a
+// switch costs no copy of long lists.
 // The request path does not search the lists themselves but an index built
 // from them on the first look-up after a change (a hash table for the URL and
 // the site list, an automaton for the partial list). The index is immutable
@@ -34,11 +37,11 @@ class ManualLists {
   ~ManualLists();
 
   // Whole request URLs, keyed by their normalised text.
-  const ManualEntryMap& urls() const { return urls_; }
+  const ManualEntryMap& urls() const { return Shared(urls_); }
   // Hosts (with a port when one is given), keyed by their normalised text.
-  const ManualEntryMap& sites() const { return sites_; }
+  const ManualEntryMap& sites() const { return Shared(sites_); }
   // Substrings, in the order they were added.
-  const PartialList& partials() const { return partials_; }
+  const PartialList& partials() const { return Shared(partials_); }
 
   // Normalise the entry's text (NormaliseUrl) and add it under that text.
   // A text already present keeps its first entry: the call then changes
@@ -71,9 +74,16 @@ class ManualLists {
   std::shared_ptr<const Index> CurrentIndex() const;
   void DropIndex();
 
-  ManualEntryMap urls_;
-  ManualEntryMap sites_;
-  PartialList partials_;
+  // A list that no copy shares any more is changed in place; null is empty.
+  template <typename List>
+  static const List& Shared(const std::shared_ptr<List>& list);
+  template <typename List>
+  static List& Writable(std::shared_ptr<List>* list);
+  bool InsertNormalised(std::shared_ptr<ManualEntryMap>* list, ManualEntry entry);
+
+  std::shared_ptr<ManualEntryMap> urls_;
+  std::shared_ptr<ManualEntryMap> sites_;
+  std::shared_ptr<PartialList> partials_;
   // Null after a change; read and published with the atomic shared_ptr
   // functions so that concurrent look-ups may race to build it.
   mutable std::shared_ptr<const Index> index_;

@@ -90,9 +90,17 @@ int32_t PluginApplication::Start(int32_t startType, int32_t consoleFlag) {
   // configuration through the transfer record. A process that could not
   // load the stored configuration whole must not run on another one: its
   // next save would put that over the stored tree.
-  if (consoleFlag == 0 && !LoadSettings(&configuration_, &sharedDataLock_)) {
-    platform::Trace(this, "Corvane Startup refused: the stored settings could not be loaded\n");
-    return 0;
+  if (consoleFlag == 0) {
+    bool whole = false;
+    ChangeConfiguration([&](PluginConfiguration& loaded) {
+      whole = LoadSettings(&loaded, &sharedDataLock_);
+      loaded.settings.lists.PrepareIndex();
+      return true;
+    });
+    if (!whole) {
+      platform::Trace(this, "Corvane Startup refused: the stored settings could not be loaded\n");
+      return 0;
+    }
   }
   consoleMode_ = consoleFlag != 0;
   if (startType != 0) return 1;
@@ -100,7 +108,27 @@ int32_t PluginApplication::Start(int32_t startType, int32_t consoleFlag) {
   platform::Trace(this, "Loading ACR\n");
   std::string engineDirectory;
   if (!FindEngineDirectory(kModuleName, &engineDirectory)) return 1;
-  return StartEngine(TheEngineLibrary(), &engine_, configuration_.settings, engineDirectory) ? 1 : 0;
+  return StartEngine(TheEngineLibrary(), &engine_, Configuration()->settings, engineDirectory) ? 1 : 0;
+}
+
+uint64_t PluginApplication::ChangeConfiguration(const std::function<bool(PluginConfiguration&)>& change,
+                                                ConfigurationSnapshot* published) {
+  std::lock_guard<std::mutex> serialised(changeMutex_);
+  auto next = std::make_shared<PluginConfiguration>(*Configuration());
+  if (!change(*next)) return 0;
+  if (published != nullptr) *published = next;
+  return Publish(std::move(next));
+}
+
+uint64_t PluginApplication::Publish(ConfigurationSnapshot next) {
+  ConfigurationSnapshot replaced;
+  SharedDataGuard guard(sharedDataLock_);
+  if (!guard.Held()) return 0;
+  return live_.Publish(std::move(next), &replaced);
+}
+
+void PluginApplication::Save(const ConfigurationSnapshot& snapshot, uint64_t order) {
+  SaveSettings(*snapshot, order);
 }
 
 void PluginApplication::RegisterObject(ScanningInterface* object) {
@@ -122,7 +150,10 @@ int32_t PluginApplication::Stop() {
   }
   ShutDownEngine(TheEngineLibrary(), &engine_);
   infoRecord_.reset();
-  configuration_.responses.Clear();
+  ChangeConfiguration([](PluginConfiguration& stopped) {
+    stopped.responses.Clear();
+    return true;
+  });
   return 1;
 }
 

@@ -7,12 +7,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 
-#include "config/plugin_configuration.h"
+#include "config/live_configuration.h"
 #include "config/shared_data_lock.h"
 #include "engine/engine_references.h"
 #include "plugin/plugin_info_record.h"
@@ -66,9 +67,27 @@ class PluginApplication {
   bool ConsoleMode() const { return consoleMode_; }
 
   // The live configuration: settings, lists, responses, access rights and the
-  // values beside them. Callers hold SharedData() while they read or change it.
-  PluginConfiguration& Configuration() { return configuration_; }
+  // values beside them, as an immutable snapshot that stays whole for as long
+  // as the caller holds it. Requests take theirs under SharedData().
+  ConfigurationSnapshot Configuration() const { return live_.Current(); }
+  const LiveConfiguration& Live() const { return live_; }
   SharedDataLock& SharedData() { return sharedDataLock_; }
+
+  // Builds the next live configuration from the one in effect: `change`
+  // edits a copy of it (and answers false to keep the one in effect), which
+  // is then published by a pointer swap under the shared-data lock. Changes
+  // in this process follow one another, so none builds on a snapshot that
+  // another is replacing; requests go on meanwhile. Answers the published
+  // snapshot's place in the order of publication, 0 when nothing was
+  // published (refused, or the lock could not be had); `published` receives
+  // it when given. Throws what `change` throws, with nothing published.
+  uint64_t ChangeConfiguration(const std::function<bool(PluginConfiguration&)>& change,
+                               ConfigurationSnapshot* published = nullptr);
+
+  // Saves `snapshot`, published as `order`, under the store's own lock and
+  // never under the shared-data lock; a snapshot published before one that
+  // this process has already saved is not saved over it.
+  void Save(const ConfigurationSnapshot& snapshot, uint64_t order);
 
   // The process's engine; null while none is up.
   EngineInterface* Engine() const { return engine_.engine; }
@@ -102,7 +121,11 @@ class PluginApplication {
   uint32_t hostApiVersion_ = 0;
   bool consoleMode_ = false;
   std::unique_ptr<PluginInfoRecord> infoRecord_;
-  PluginConfiguration configuration_;
+  uint64_t Publish(ConfigurationSnapshot next);
+
+  LiveConfiguration live_;
+  // Held by a change from the snapshot it builds on until it is published.
+  std::mutex changeMutex_;
   EngineReferences engine_;
   SharedDataLock sharedDataLock_;
   std::string helpFilePath_;

@@ -37,15 +37,15 @@ TEST_F(PluginApplicationTest, OnlyTheEngineProcessLoadsTheStoredSettings) {
     PluginApplication application;
     application.SetApiVersion(2);
     ASSERT_EQ(application.Start(c.startType, c.consoleFlag), 1);
-    EXPECT_EQ(application.Configuration().settings.lists.partials().size(), c.loads ? 3u : 0u)
+    EXPECT_EQ(application.Configuration()->settings.lists.partials().size(), c.loads ? 3u : 0u)
         << c.startType << "/" << c.consoleFlag;
-    EXPECT_EQ(application.Configuration().settings.useSafeSurf, c.loads ? 0u : 1u);
+    EXPECT_EQ(application.Configuration()->settings.useSafeSurf, c.loads ? 0u : 1u);
 
     // A stop and a second start in the same process load the same lists once.
     application.Stop();
-    EXPECT_TRUE(application.Configuration().responses.empty());
+    EXPECT_TRUE(application.Configuration()->responses.empty());
     ASSERT_EQ(application.Start(c.startType, c.consoleFlag), 1);
-    EXPECT_EQ(application.Configuration().settings.lists.partials().size(), c.loads ? 3u : 0u);
+    EXPECT_EQ(application.Configuration()->settings.lists.partials().size(), c.loads ? 3u : 0u);
   }
 }
 
@@ -78,7 +78,7 @@ TEST_F(PluginApplicationTest, AStartThatCannotLoadTheStoredSettingsIsRefused) {
   PluginApplication application(kLockName, 50);
   application.SetApiVersion(2);
   EXPECT_EQ(application.Start(1, 0), 1);
-  EXPECT_EQ(application.Configuration().settings.lists.partials().size(), 3u);
+  EXPECT_EQ(application.Configuration()->settings.lists.partials().size(), 3u);
 }
 
 TEST_F(PluginApplicationTest, ConsoleModeFollowsTheConsoleFlagExceptForStartTypesTwoAndThree) {

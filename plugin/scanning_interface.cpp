@@ -17,21 +17,9 @@
 
 namespace avex {
 
-namespace {
-
-// A construction that could not take the shared-data lock for its snapshot:
-// the host gets no object rather than one built from a half-changed copy.
-struct SharedDataUnavailable {};
-
-}  // namespace
-
 ScanningInterface::ScanningInterface(PluginApplication& application) : application_(application) {
   Reset(true);
-  {
-    SharedDataGuard guard(application_.SharedData());
-    if (!guard.Held()) throw SharedDataUnavailable();
-    snapshot_.CopyFrom(application_.Configuration().settings, application_.ConsoleMode());
-  }
+  snapshot_.CopyFrom(application_.Configuration()->settings, application_.ConsoleMode());
   // Registered last: an object whose construction failed is freed at once
   // and must not be left where a stop would call into it.
   application_.RegisterObject(this);
@@ -46,21 +34,26 @@ void ScanningInterface::SetSnapshot(const FilterSettings& settings) {
 uint32_t ScanningInterface::SetUserDatabase(const HostUserDatabase* users) {
   try {
     if (users == nullptr) return Record(ResultFailed);
-    // Reading the host's records takes long for a large directory; it needs
-    // nothing shared, so requests go on meanwhile, and only the states and
-    // the swap happen under the lock.
+    // Reading the host's records and building the next configuration take
+    // long for a large directory; requests go on meanwhile on the snapshot
+    // in effect, and only the swap happens under the lock.
     std::optional<AccessRights> refreshed = AccessRights::Published(users->count, users->records);
     if (!refreshed) return Record(ResultFailed);
-    SharedDataGuard guard(application_.SharedData());
-    if (!guard.Held()) return Record(ResultFailed);
-    PluginConfiguration& configuration = application_.Configuration();
-    configuration.accessRights.TakeRefreshed(&*refreshed, configuration.defaultFilter);
-    // The save rewrites the registry tree that every process of the plug-in
-    // reads and writes under this lock, so it cannot move out of it.
-    if (configuration.defaultFilter) {
-      SaveSettings(configuration);
-      configuration.defaultFilter = false;
-    }
+    bool saveDue = false;
+    ConfigurationSnapshot next;
+    const uint64_t order = application_.ChangeConfiguration(
+        [&](PluginConfiguration& refreshing) {
+          refreshing.accessRights.TakeRefreshed(&*refreshed, refreshing.defaultFilter);
+          saveDue = refreshing.defaultFilter;
+          refreshing.defaultFilter = false;
+          return true;
+        },
+        &next);
+    if (order == 0) return Record(ResultFailed);
+    if (!saveDue) return Record(ResultOk);
+    // A first start stores every published user as filtered. The save holds
+    // no lock that requests need.
+    application_.Save(next, order);
     return Record(ResultOk);
   } catch (...) {
     return Record(ResultFailed);
@@ -69,16 +62,13 @@ uint32_t ScanningInterface::SetUserDatabase(const HostUserDatabase* users) {
 
 uint32_t ScanningInterface::GetConfiguration(void* buffer, uint32_t* size) {
   try {
-    // A transfer in another thread must not be read half-replaced.
-    SharedDataGuard guard(application_.SharedData());
-    if (!guard.Held()) return Record(ResultFailed);
-    const PluginConfiguration& configuration = application_.Configuration();
+    const ConfigurationSnapshot configuration = application_.Configuration();
     if (buffer == nullptr) {
-      const uint32_t length = WriteConfigurationRecord(configuration, nullptr, 0);
+      const uint32_t length = WriteConfigurationRecord(*configuration, nullptr, 0);
       if (size != nullptr) *size = length;
       return length;
     }
-    WriteConfigurationRecord(configuration, buffer, size != nullptr ? *size : 0);
+    WriteConfigurationRecord(*configuration, buffer, size != nullptr ? *size : 0);
     return ResultOk;
   } catch (...) {
     return Record(ResultFailed);
@@ -116,8 +106,8 @@ uint32_t ScanningInterface::SetState(uint32_t state) {
 }
 
 FilterContext ScanningInterface::Context() {
-  return FilterContext{application_.Configuration(), application_.SharedData(), snapshot_,
-                       application_.ConsoleMode(), application_.Engine()};
+  return FilterContext{application_.Live(), application_.SharedData(), snapshot_, application_.ConsoleMode(),
+                       application_.Engine()};
 }
 
 uint32_t ScanningInterface::SetSource(const char* url, const char* contentType, uint32_t clientAddress,
@@ -170,11 +160,9 @@ const std::string& ScanningInterface::BlockPage(uint32_t type) {
   tokens.reason = CategoryReasonText(row);
   tokens.percentage = PercentageText(row < CategoryCount ? request_.percentages[row] : 0);
   tokens.category = row < CategoryCount ? CategoryTable[row].name : "";
-  // Building may insert into the shared response set.
-  SharedDataGuard guard(application_.SharedData());
-  if (!guard.Held()) return kNone;
-  BuildBlockResponse(&application_.Configuration().responses, request_.recordedCategory, kind, tokens,
-                     &cache);
+  const ConfigurationSnapshot configuration = application_.Configuration();
+  BuildBlockResponse(configuration->responses, request_.recordedCategory, kind, tokens, &cache);
+  if (!configuration->responses.Contains(request_.recordedCategory)) AddEmptyResponse(request_.recordedCategory);
   return cache;
 }
 
@@ -210,42 +198,55 @@ uint32_t ScanningInterface::ShowConfiguration(void*) {
   }
 }
 
+// A category without a response gets an empty one the first time it blocks
+// a page, which then travels and is stored with the others.
+void ScanningInterface::AddEmptyResponse(int32_t categoryId) {
+  application_.ChangeConfiguration([categoryId](PluginConfiguration& next) {
+    if (next.responses.Contains(categoryId)) return false;
+    next.responses.FindOrInsert(categoryId);
+    return true;
+  });
+}
+
 uint32_t ScanningInterface::ApplyConfiguration(const void* buffer, uint32_t count) {
   try {
     if (buffer == nullptr || count == 0) return ResultOk;
-    SharedDataLock& lock = application_.SharedData();
-    PluginConfiguration& live = application_.Configuration();
-    PluginConfiguration applied;
-    {
-      SharedDataGuard guard(lock);
-      if (!guard.Held()) return Record(ResultFailed);
-      applied = live;
-    }
     // Reading the record and building the list index take long for large
-    // lists; they work on the copy, so requests are not held up meanwhile.
-    // A record cut short would read as "filter nobody, keep no list", and a
-    // text the registry cannot store would be gone after the next start:
-    // either is refused with nothing changed.
-    if (!ReadConfigurationRecord(buffer, count, &applied)) {
-      platform::Trace(this, "configuration refused: the record of %u bytes ends inside a field\n", count);
-      return Record(ResultInvalidParameter);
-    }
-    const std::string unstorable = FirstUnstorableText(applied);
-    if (!unstorable.empty()) {
-      platform::Trace(this, "configuration refused: %s cannot be stored\n", unstorable.c_str());
-      return Record(ResultInvalidParameter);
-    }
-    applied.settings.lists.PrepareIndex();
-
-    // Requests read the live configuration under the lock; they see it
-    // either as it was or as it is after the whole record, never half of it.
-    SharedDataGuard guard(lock);
-    if (!guard.Held()) return Record(ResultFailed);
-    live = std::move(applied);
+    // lists; they work on the next snapshot, so requests go on meanwhile
+    // and see the configuration as it was or as it is after the whole
+    // record, never half of it.
+    uint32_t refusal = ResultOk;
+    ConfigurationSnapshot applied;
+    const uint64_t order = application_.ChangeConfiguration(
+        [&](PluginConfiguration& next) {
+          // A record cut short would read as "filter nobody, keep no list",
+          // and a text the registry cannot store would be gone after the
+          // next start: either is refused with nothing changed.
+          if (!ReadConfigurationRecord(buffer, count, &next)) {
+            platform::Trace(this, "configuration refused: the record of %u bytes ends inside a field\n", count);
+            refusal = ResultInvalidParameter;
+            return false;
+          }
+          const std::string unstorable = FirstUnstorableText(next);
+          if (!unstorable.empty()) {
+            platform::Trace(this, "configuration refused: %s cannot be stored\n", unstorable.c_str());
+            refusal = ResultInvalidParameter;
+            return false;
+          }
+          next.settings.lists.PrepareIndex();
+          return true;
+        },
+        &applied);
+    if (refusal != ResultOk) return Record(refusal);
+    if (order == 0) return Record(ResultFailed);
     const bool consoleMode = application_.ConsoleMode();
-    ReconfigureEngine(application_.EngineRefs(), live, consoleMode);
-    if (noSaveFlag_ == 0) SaveSettings(live);
-    if (!consoleMode) LogConfigurationChange(live, request_);
+    {
+      // The engine's switches change between requests, as they always did.
+      SharedDataGuard guard(application_.SharedData());
+      if (guard.Held()) ReconfigureEngine(application_.EngineRefs(), *applied, consoleMode);
+    }
+    if (noSaveFlag_ == 0) application_.Save(applied, order);
+    if (!consoleMode) LogConfigurationChange(*applied, request_);
     return ResultOk;
   } catch (...) {
     return Record(ResultFailed);
@@ -264,7 +265,7 @@ uint32_t ScanningInterface::GetInfo(uint32_t query, void* result, uint32_t size)
         break;
       case 32:
         if (size != 4) return Record(ResultInvalidParameter);
-        answer = application_.Configuration().settings.applyToAllUsers == 0 ? 1 : 0;
+        answer = application_.Configuration()->settings.applyToAllUsers == 0 ? 1 : 0;
         break;
       default:
         return Record(ResultNotSupported);

@@ -1,7 +1,7 @@
 // ScanningInterface: the object through which the host does all per-request
 // and per-configuration work. One object serves one thread at a time; what it
-// shares with other objects (the live configuration) it reads under the
-// shared-data lock.
+// shares with other objects (the live configuration) it reads from a snapshot
+// that it takes under the shared-data lock where a request starts.
 #pragma once
 
 #include <array>
@@ -63,6 +63,7 @@ class ScanningInterface final : public ScanningInterfaceBase {
   FilterContext Context();
   void ReleaseReplyObject();
   const std::string& BlockPage(uint32_t type);
+  void AddEmptyResponse(int32_t categoryId);
 
   PluginApplication& application_;
   uint32_t lastResult_ = 0;

@@ -10,14 +10,15 @@ namespace avex::ui {
 
 CConfigurationDialog::CConfigurationDialog(PluginApplication& application)
     : CTabDialog(IDD_CONFIGURATION, application),
-      categoriesPage_(application.Configuration()),
-      manualClassificationsPage_(application.Configuration()),
-      userSetupPage_(application.Configuration()),
-      customResponsesPage_(application.Configuration()),
-      miscSettingsPage_(application.Configuration()),
-      loggingPage_(application.Configuration()),
+      draft_(*application.Configuration()),
+      categoriesPage_(draft_),
+      manualClassificationsPage_(draft_),
+      userSetupPage_(draft_),
+      customResponsesPage_(draft_),
+      miscSettingsPage_(draft_),
+      loggingPage_(draft_),
       testUrlPage_(categoriesPage_, manualClassificationsPage_, *this),
-      loggingPageShown_(application.Configuration().hostLoggingCapable != 0) {
+      loggingPageShown_(draft_.hostLoggingCapable != 0) {
   pageTable_ = {{&categoriesPage_, 6510},   {&manualClassificationsPage_, 6520},
                 {&userSetupPage_, 6530},    {&miscSettingsPage_, 6540},
                 {&customResponsesPage_, 6550}, {&testUrlPage_, 6560}};
@@ -74,7 +75,12 @@ LRESULT CConfigurationDialog::OnOK(WORD, WORD, HWND, BOOL&) {
     if (refusing->FailedControl() != 0) SetFocus(refusing->Item(refusing->FailedControl()));
     return 0;
   }
-  if (DoDataExchange(true)) EndDialog(IDOK);
+  if (!DoDataExchange(true)) return 0;
+  Application().ChangeConfiguration([this](PluginConfiguration& accepted) {
+    accepted = std::move(draft_);
+    return true;
+  });
+  EndDialog(IDOK);
   return 0;
 }
 

@@ -1,8 +1,9 @@
 // CConfigurationDialog: the modal configuration dialog of the console, "OK",
 // "Cancel" and "Help" under a tab sheet with the pages in their fixed order.
-// The pages work on copies of the live configuration and write them back
-// only when OK is accepted by every page, in a fixed order; the first page
-// that refuses comes to the front and the dialog stays open.
+// The pages work on copies of a draft of the live configuration and write
+// them into the draft only when OK is accepted by every page, in a fixed
+// order; the first page that refuses comes to the front and the dialog stays
+// open. An accepted draft becomes the live configuration whole.
 //
 // One instance serves one modal run on the console's user-interface thread.
 #pragma once
@@ -69,6 +70,8 @@ class CConfigurationDialog final : public CTabDialog, private HelpTopicSource {
   // The first page whose Apply refuses, in the OK order; null when all accept.
   CTabPage* ApplyPages();
 
+  // Declared before the pages, which bind to it.
+  PluginConfiguration draft_;
   CTabSheet sheet_;
   ConfigurationImages images_;
   CCategoriesPage categoriesPage_;

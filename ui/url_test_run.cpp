@@ -40,7 +40,7 @@ bool EngineReady(PluginApplication& application, const ResultLineSink& addLine) 
   std::string engineDirectory;
   if (!FindEngineDirectory(kModuleName, &engineDirectory)) return false;
   addLine("Loading Aurivex libraries");
-  return BringUpConsoleEngine(TheEngineLibrary(), &application.EngineRefs(), application.Configuration().settings,
+  return BringUpConsoleEngine(TheEngineLibrary(), &application.EngineRefs(), application.Configuration()->settings,
                               engineDirectory);
 }
 
@@ -108,7 +108,7 @@ void RunUrlTest(const std::string& url, const FilterSettings& settings, const Re
 
   object->SetForceFiltering(1);
   object->SetSnapshot(settings);
-  ApplyTestSettings(application.EngineRefs(), settings, application.Configuration().settings);
+  ApplyTestSettings(application.EngineRefs(), settings, application.Configuration()->settings);
 
   const uint32_t byUrl = object->SetSource(url.c_str(), nullptr, 0, kTestUser);
   if (byUrl != ResultOk && byUrl != ResultFailed) {

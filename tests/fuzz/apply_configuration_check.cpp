@@ -93,10 +93,10 @@ Object FreshObject(PluginApplication& application, HostLogger* logger) {
   // Built once: making the default block pages anew for every object would
   // cost more than the rest of a check.
   static const PluginConfiguration defaults;
-  {
-    SharedDataGuard guard(application.SharedData());
-    application.Configuration() = defaults;
-  }
+  application.ChangeConfiguration([](PluginConfiguration& next) {
+    next = defaults;
+    return true;
+  });
   Object object(new ScanningInterface(application));
   object->SetNoSaveFlag(1);
   object->SetLogger(logger);
@@ -246,8 +246,8 @@ std::string CheckLookup(ScanningInterface& object, const std::string& url, const
   std::optional<int32_t> indexed;
   std::optional<int32_t> walked;
   {
-    SharedDataGuard guard(Sender().SharedData());
-    const ManualLists& lists = Sender().Configuration().settings.lists;
+    const ConfigurationSnapshot sent = Sender().Configuration();
+    const ManualLists& lists = sent->settings.lists;
     const std::string normalised = NormaliseUrl(url);
     indexed = LookupManualClassification(lists, normalised);
     walked = LookupManualClassificationByWalk(lists, normalised);
@@ -284,8 +284,9 @@ std::string CheckLookup(ScanningInterface& object, const std::string& url, const
 std::vector<std::string> LookupUrls() {
   std::vector<std::string> urls{kFixedUrl};
   SharedDataGuard guard(Sender().SharedData());
-  urls.push_back("http://" + Sender().Configuration().updateServer.name);
-  const ManualLists& lists = Sender().Configuration().settings.lists;
+  const ConfigurationSnapshot sent = Sender().Configuration();
+  urls.push_back("http://" + sent->updateServer.name);
+  const ManualLists& lists = sent->settings.lists;
   size_t taken = 0;
   // An entry that normalised to nothing names no URL a host would send.
   for (auto it = lists.urls().begin(); it != lists.urls().end() && taken < kLookupsPerList; ++it) {
@@ -313,7 +314,8 @@ std::vector<std::string> LookupUrls() {
 // The first name of the access rights, as the host would pass a user.
 std::string FirstAccessName() {
   SharedDataGuard guard(Sender().SharedData());
-  const AccessEntryMap& entries = Sender().Configuration().accessRights.Entries();
+  const ConfigurationSnapshot sent = Sender().Configuration();
+  const AccessEntryMap& entries = sent->accessRights.Entries();
   return entries.empty() ? std::string() : entries.begin()->first;
 }
 
