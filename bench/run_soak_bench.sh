@@ -164,8 +164,8 @@ fi
 sort -n -k4 "$applies" | awk '
   { ms[NR] = $4; if ($3 != "ResultOk") failed++ }
   END {
-    printf "== %d applies of a %s-entry record (%d not ResultOk): shortest %.0f ms, median %.0f ms, longest %.0f ms\n",
-      NR, "10,000", failed, ms[1], ms[int((NR + 1) / 2)], ms[NR]
+    printf "== configuration applies of a %s-entry record: %d (%d not ResultOk); shortest %.0f ms, median %.0f ms, longest %.0f ms\n",
+      "10,000", NR, failed, ms[1], ms[int((NR + 1) / 2)], ms[NR]
   }'
 last=$(tail -n 1 "$applies" | awk '{ print $2 }')
 last_file=$work/$(basename "${last//\\//}")
