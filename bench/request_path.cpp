@@ -54,21 +54,17 @@
 #include <thread>
 #include <vector>
 
+#include "bench/loaded_plugin.h"
+#include "bench/one_group_directory.h"
+#include "bench/text_generator.h"
 #include "config/plugin_configuration.h"
-#include "config/settings_store.h"
 #include "config/shared_data_lock.h"
-#include "host/plugin_exports.h"
 #include "host/scanning_table.h"
 #include "lists/manual_lists.h"
 #include "lists/url.h"
-#include "platform/modules.h"
 #include "platform/named_mutex.h"
-#include "platform/registry.h"
 #include "plugin/configuration_record.h"
-#include "plugin/host_interfaces.h"
-#include "plugin/plugin_names.h"
 #include "plugin/result_codes.h"
-#include "bench/text_generator.h"
 
 namespace avex {
 namespace {
@@ -148,6 +144,8 @@ double ShortestSeconds(int times, Work&& work) {
   return best;
 }
 
+using bench::LoadedPlugin;
+using bench::OneGroupDirectory;
 using bench::TextGenerator;
 
 enum RequestKind { kUrlListHit, kSiteListHit, kPartialListHit, kNoListEntry, kRequestKinds };
@@ -230,66 +228,6 @@ std::string MakePage(bool gambling) {
   page.append(kPageBytes - tail.size() - page.size(), ' ');
   return page + tail;
 }
-
-// The keys the plug-in creates when it starts, outermost first.
-const char* const kKeysThePluginCreates[] = {"Software\\Tarn Software", kSettingsRootKey,
-                                              "SOFTWARE\\Orlo Ltd", kVendorKey};
-
-// The real plug-in, loaded, versioned and started in the engine process's mode.
-class LoadedPlugin {
- public:
-  LoadedPlugin() {
-    for (const char* key : kKeysThePluginCreates) keysBefore_.push_back(platform::registry::KeyExists(key));
-  }
-
-  ~LoadedPlugin() {
-    if (exports_.PlugStop != nullptr) exports_.PlugStop();
-    if (library_ != nullptr) platform::CloseLibrary(library_);
-    for (size_t i = 0; i < keysBefore_.size(); ++i) {
-      if (!keysBefore_[i]) platform::registry::DeleteKeyTree(kKeysThePluginCreates[i]);
-    }
-  }
-
-  LoadedPlugin(const LoadedPlugin&) = delete;
-  LoadedPlugin& operator=(const LoadedPlugin&) = delete;
-
-  // Loads AVex.dll from the folder of this program and starts it (the
-  // engine too when `withEngine`); false, with the reason printed, when any
-  // step fails.
-  bool Start(bool withEngine) {
-    std::string self;
-    if (!platform::OwnModuleFileName(&self)) {
-      std::printf("cannot find this program's own path\n");
-      return false;
-    }
-    const std::string path = self.substr(0, self.find_last_of("\\/") + 1) + kModuleName;
-    uint32_t error = 0;
-    library_ = platform::OpenLibrary(path, &error);
-    if (library_ == nullptr) {
-      std::printf("cannot load %s: error %u\n", path.c_str(), error);
-      return false;
-    }
-    std::string missing;
-    if (!host::ResolvePluginExports(library_, &exports_, &missing)) {
-      std::printf("%s lacks %s\n", path.c_str(), missing.c_str());
-      return false;
-    }
-    exports_.PlugApiVersion(2);
-    const int32_t startType = withEngine ? 0 : 1;
-    if (exports_.PlugStart(startType, 0) == 1) return true;
-    std::printf("PlugStart(%d, 0) failed\n", static_cast<int>(startType));
-    return false;
-  }
-
-  // A new scanning object; the plug-in destroys it at Release.
-  void* Fabricate() { return exports_.PlugFabricateInterface(); }
-  void Release(void* object) { exports_.PlugReleaseInterface(object); }
-
- private:
-  std::vector<bool> keysBefore_;
-  platform::LibraryHandle library_ = nullptr;
-  host::PluginExports exports_;
-};
 
 // The answers of one Reset + SetSource per URL of `urls`, counted by result.
 struct Outcomes {
@@ -605,26 +543,6 @@ void ReportLongestHold(const char* what, Work&& work) {
               seconds, longest);
 }
 
-// The host's directory for the lock holds: `users` users and one group that
-// lists them all, every record published.
-struct UserDirectory {
-  std::vector<std::string> names;
-  std::vector<HostUserRecord> records;
-  std::vector<HostUserRecord*> everyone, published;
-  HostUserDatabase database{0, nullptr};
-
-  explicit UserDirectory(uint32_t users) : names(users), records(users + 1) {
-    for (uint32_t i = 0; i < users; ++i) {
-      names[i] = "user" + std::to_string(i);
-      records[i] = HostUserRecord{names[i].c_str(), "", 0, 0, 0, 0, nullptr};
-      everyone.push_back(&records[i]);
-    }
-    records[users] = HostUserRecord{"everyone", "", 1, 0, 0, users, everyone.data()};
-    for (HostUserRecord& record : records) published.push_back(&record);
-    database = HostUserDatabase{static_cast<uint32_t>(published.size()), published.data()};
-  }
-};
-
 int RunLockHolds(const std::vector<uint8_t>& record, uint32_t entries) {
   LoadedPlugin plugin;
   if (!plugin.Start(false)) return 1;
@@ -634,7 +552,7 @@ int RunLockHolds(const std::vector<uint8_t>& record, uint32_t entries) {
     return 1;
   }
   const ScanningObjectTable& table = host::TableOf(object);
-  const UserDirectory directory(entries);
+  const OneGroupDirectory directory(entries);
   std::printf("Longest holds of the shared-data lock, %u users and entries per list:\n", entries);
   ReportLongestHold("SetUserDatabase, first start (saves every name)",
                     [&] { return table.SetUserDatabase(object, &directory.database); });

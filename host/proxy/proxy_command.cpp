@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "host/proxy/listener.h"
 #include "host/proxy/plugin_host.h"
 #include "host/proxy/proxy_settings.h"
+#include "host/proxy/record_applier.h"
 #include "platform/modules.h"
 #include "platform/registry_fixture.h"
 
@@ -79,9 +81,18 @@ int RunProxyCommand(int argc, char** argv) {
     output.Write(error);
     return 1;
   }
+  std::unique_ptr<RecordApplier> applier;
+  if (!settings.applyRecords.empty()) {
+    applier = std::make_unique<RecordApplier>(&plugin, settings.applyRecords, settings.applyEvery);
+    if (!applier->Start(&error)) {
+      output.Write(error);
+      return 1;
+    }
+  }
   output.Write("listening on " + listener.Address() + (settings.passThrough ? " (pass-through: no plug-in)" : "") +
                "; at most " + std::to_string(settings.maxConnections) + " connections at once");
   listener.Run();
+  applier.reset();
   std::string summary = "stopped: " + std::to_string(listener.Served()) + " connections served, " +
                         std::to_string(listener.Refused()) + " refused";
   if (!settings.passThrough) {

@@ -1,13 +1,15 @@
 #include "host/proxy/proxy_settings.h"
 
 #include <cstdlib>
+#include <sstream>
 
 namespace avex::host::proxy {
 
 const char kProxyUsage[] =
     "       avexhost proxy [--listen ADDRESS:PORT] [--user NAME] [--users FILE] [--settings FILE.reg]\n"
     "                      [--plugin AVex.dll] [--pass-through] [--max-connections N]\n"
-    "                      [--client-timeout SECONDS] [--upstream-timeout SECONDS] [--stop-file FILE]\n";
+    "                      [--client-timeout SECONDS] [--upstream-timeout SECONDS] [--stop-file FILE]\n"
+    "                      [--apply-records FILE.rec,FILE.rec... --apply-every SECONDS]\n";
 
 namespace {
 
@@ -17,6 +19,17 @@ bool ParseSeconds(const std::string& text, std::chrono::milliseconds* value) {
   if (end == text.c_str() || *end != '\0' || !(seconds > 0) || seconds > 86400) return false;
   *value = std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
   return true;
+}
+
+bool ParseFileList(const std::string& text, std::vector<std::string>* files) {
+  files->clear();
+  std::stringstream list(text);
+  std::string file;
+  while (std::getline(list, file, ',')) {
+    if (file.empty()) return false;
+    files->push_back(file);
+  }
+  return !files->empty();
 }
 
 }  // namespace
@@ -63,10 +76,28 @@ bool ParseProxyArguments(int argc, char** argv, ProxySettings* settings, std::st
         *error = "--upstream-timeout needs a number of seconds above 0";
         return false;
       }
+    } else if (flag == "--apply-records") {
+      if (!ParseFileList(value, &settings->applyRecords)) {
+        *error = "--apply-records needs record files separated by commas";
+        return false;
+      }
+    } else if (flag == "--apply-every") {
+      if (!ParseSeconds(value, &settings->applyEvery)) {
+        *error = "--apply-every needs a number of seconds above 0";
+        return false;
+      }
     } else {
       *error = "unknown option: " + flag;
       return false;
     }
+  }
+  if (settings->applyRecords.empty() != (settings->applyEvery.count() == 0)) {
+    *error = "--apply-records and --apply-every go together";
+    return false;
+  }
+  if (!settings->applyRecords.empty() && settings->passThrough) {
+    *error = "--apply-records needs the plug-in, not --pass-through";
+    return false;
   }
   return true;
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace avex::host::proxy {
 
@@ -20,6 +21,10 @@ struct ProxySettings {
   std::chrono::milliseconds clientTimeout{30000};
   // An origin server that accepts no connection, or sends nothing, for this long gets a 504.
   std::chrono::milliseconds upstreamTimeout{30000};
+  // Configuration record files applied in turn while serving, one a period
+  // after the last apply ended (record_applier.h); none when empty.
+  std::vector<std::string> applyRecords;
+  std::chrono::milliseconds applyEvery{0};
 };
 
 // Reads the arguments after `proxy`; false with `error` set on a wrong one.
