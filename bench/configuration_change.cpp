@@ -24,7 +24,7 @@
 // request traces a few lines into the trace file, which would otherwise grow
 // by tens of megabytes a second; a lock held longer than the pause is still
 // met by a request that waits for the rest of it. AVEX_TRACE is set here for
-// the plug-in (a file in the temporary folder, emptied after every step), and
+// the plug-in (a file in the scratch folder, emptied after every step), and
 // natively, unless AVEX_REGISTRY names a registry file, so is that, since the
 // plug-in's own copy of the registry code would otherwise keep its registry
 // in its memory where this program cannot clear it. Registry keys the
@@ -203,6 +203,19 @@ class Requester {
   std::vector<double> times_;
   std::thread thread_;
 };
+
+// Where the trace and the native registry file go: natively a memory file
+// system when there is one. On a disk, the rename that replaces a registry
+// file of megabytes flushes it, and the requester's trace lines, appended
+// to the same disk, wait for that flush: a stall of the file system, not of
+// the plug-in (under Wine the registry lives in the wine server's memory).
+std::filesystem::path ScratchFolder() {
+#if !defined(_WIN32)
+  std::error_code error;
+  if (std::filesystem::is_directory("/dev/shm", error)) return "/dev/shm";
+#endif
+  return std::filesystem::temp_directory_path();
+}
 
 // The goals of one step; an unset one does not apply to it.
 struct Goals {
@@ -388,7 +401,7 @@ int Main(int argc, char** argv) {
     }
   }
 
-  const std::filesystem::path temporary = std::filesystem::temp_directory_path();
+  const std::filesystem::path temporary = ScratchFolder();
   const std::string tag = "avex-configuration-change-" + std::to_string(Clock::now().time_since_epoch().count());
   TraceFile trace((temporary / (tag + ".trace")).string());
   SetEnvironment("AVEX_TRACE", trace.Path());
