@@ -18,7 +18,6 @@ using registry::StoredValue;
 // Parts of about this size: a registry value of a few megabytes is one
 // wine-server round trip, while some systems refuse much larger ones.
 constexpr size_t kPartBytes = 1 << 20;
-const char kPartCountValue[] = "Parts";
 
 std::function<void(JournalPhase)>& CrashPoint() {
   static std::function<void(JournalPhase)> crashPoint;
@@ -126,7 +125,7 @@ bool WriteJournal(const std::string& journal, const std::vector<TreeChange>& cha
     if (!key.Write(StoredValue{PartName(index), platform::regfile::kTypeBinary, parts[index]})) return false;
   }
   BeforeWrite(JournalPhase::Write);
-  return key.WriteDword(kPartCountValue, static_cast<uint32_t>(parts.size()));
+  return key.WriteDword(kSettingsJournalPartCount, static_cast<uint32_t>(parts.size()));
 }
 
 // The changes in order, one open key per run of changes to one key. Answers
@@ -170,7 +169,7 @@ size_t Apply(const std::string& root, const std::vector<TreeChange>& changes) {
 void Drop(const std::string& journal) {
   registry::Batch batch;
   BeforeWrite(JournalPhase::Drop);
-  registry::WriteString(journal, kPartCountValue, nullptr);
+  registry::WriteString(journal, kSettingsJournalPartCount, nullptr);
   BeforeWrite(JournalPhase::Drop);
   registry::DeleteKeyTree(journal);
 }
@@ -198,7 +197,7 @@ void FinishInterruptedJournal(const std::string& root) {
   bool readable = false;
   {
     registry::Batch batch;
-    count = registry::QueryDword(journal, kPartCountValue);
+    count = registry::QueryDword(journal, kSettingsJournalPartCount);
     readable = count && ReadJournal(journal, *count, &changes);
   }
   if (!count) {

@@ -21,6 +21,8 @@
 namespace avex {
 
 inline constexpr char kSettingsJournalSuffix[] = ".journal";
+// The journal's completion mark: a DWORD, the number of its parts.
+inline constexpr char kSettingsJournalPartCount[] = "Parts";
 
 enum class JournalPhase { Write, Apply, Drop };
 
