@@ -41,7 +41,11 @@ void WriteAccessRights(const PluginConfiguration& config, StoredTreeBuilder* tre
   }
 }
 
+// A key is created only by its first value: an empty list leaves none.
 void WriteLists(const ManualLists& lists, StoredTreeBuilder* tree) {
+  if (!lists.partials().empty()) tree->Reserve(kPartial, lists.partials().size());
+  if (!lists.urls().empty()) tree->Reserve(kUrls, lists.urls().size());
+  if (!lists.sites().empty()) tree->Reserve(kSites, lists.sites().size());
   unsigned sequence = 0;
   char prefix[16];
   for (const ManualEntry& entry : lists.partials()) {

@@ -28,11 +28,14 @@ const unsigned char* FoldTable() {
   return table.lower;
 }
 
-// <0, 0 or >0 as `a` folds before, equal to or after `b`.
+// <0, 0 or >0 as `a` folds before, equal to or after `b`. Neighbours in a
+// list share long starts, which compare byte for byte without folding.
 int CompareFolded(const std::string& a, const std::string& b) {
   const unsigned char* lower = FoldTable();
   const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
+  size_t same = 0;
+  while (same < n && a[same] == b[same]) ++same;
+  for (size_t i = same; i < n; ++i) {
     const unsigned char x = lower[static_cast<unsigned char>(a[i])];
     const unsigned char y = lower[static_cast<unsigned char>(b[i])];
     if (x != y) return x < y ? -1 : 1;
@@ -184,6 +187,11 @@ void StoredTreeBuilder::Write(const std::string& key, StoredValue value) {
 
 void StoredTreeBuilder::CreateKey(const std::string& key) { KeyAt(key); }
 
+void StoredTreeBuilder::Reserve(const std::string& key, size_t values) {
+  std::vector<StoredValue>& stored = KeyAt(key).values;
+  stored.reserve(stored.size() + values);
+}
+
 StoredTree::Key& StoredTreeBuilder::KeyAt(const std::string& key) {
   if (last_ != nullptr && key == lastPath_) return *last_;
   StoredTree::Key* found = nullptr;
@@ -208,9 +216,17 @@ StoredTree StoredTreeBuilder::Build() && {
   StoredTree tree;
   for (auto& [folded, key] : keys_) {
     std::vector<StoredValue>& values = key.values;
-    // Lists are written in an order that is mostly the folded one already.
-    if (!std::is_sorted(values.begin(), values.end(), FoldedLess)) {
-      std::stable_sort(values.begin(), values.end(), FoldedLess);
+    // Lists are mostly written in the folded order already, each name once.
+    bool ordered = true, unique = true;
+    for (size_t i = 1; i < values.size() && ordered; ++i) {
+      const int order = CompareFolded(values[i - 1].name, values[i].name);
+      ordered = order <= 0;
+      unique = unique && order != 0;
+    }
+    if (!ordered) std::stable_sort(values.begin(), values.end(), FoldedLess);
+    if (ordered && unique) {
+      tree.keys_.emplace(folded, std::move(key));
+      continue;
     }
     // Of one folded name the first spelling stays and the last data wins.
     size_t kept = 0;

@@ -79,6 +79,8 @@ class StoredTreeBuilder {
   void Write(const std::string& key, platform::registry::StoredValue value);
   // Creates `key` (and the keys above it) without a value.
   void CreateKey(const std::string& key);
+  // Makes room for `values` more writes into `key`, which it creates.
+  void Reserve(const std::string& key, size_t values);
 
   StoredTree Build() &&;
 
