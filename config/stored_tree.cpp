@@ -30,7 +30,7 @@ const unsigned char* FoldTable() {
 
 // <0, 0 or >0 as `a` folds before, equal to or after `b`. Neighbours in a
 // list share long starts, which compare byte for byte without folding.
-int CompareFolded(const std::string& a, const std::string& b) {
+int CompareFolded(std::string_view a, std::string_view b) {
   const unsigned char* lower = FoldTable();
   const size_t n = std::min(a.size(), b.size());
   size_t same = 0;
@@ -41,12 +41,6 @@ int CompareFolded(const std::string& a, const std::string& b) {
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
-
-bool FoldedLess(const StoredValue& a, const StoredValue& b) { return CompareFolded(a.name, b.name) < 0; }
-
-bool SameValue(const StoredValue& a, const StoredValue& b) {
-  return a.name == b.name && a.type == b.type && a.data == b.data;
 }
 
 std::string Child(const std::string& path, const std::string& name) {
@@ -71,36 +65,24 @@ TreeChange Change(TreeChange::Kind kind, const std::string& key, StoredValue val
   return change;
 }
 
-// The changes within one key that both images hold under one spelling.
-void ValueChanges(const StoredTree::Key& stored, const StoredTree::Key& wanted, std::vector<TreeChange>* changes) {
-  std::vector<TreeChange> writes;
-  auto have = stored.values.begin();
-  auto want = wanted.values.begin();
-  while (have != stored.values.end() || want != wanted.values.end()) {
-    const int order = have == stored.values.end()   ? 1
-                      : want == wanted.values.end() ? -1
-                                                    : CompareFolded(have->name, want->name);
-    if (order < 0) {
-      changes->push_back(Change(TreeChange::Kind::DeleteValue, wanted.path, StoredValue{have->name, 0, {}}));
-      ++have;
-    } else if (order > 0) {
-      writes.push_back(Change(TreeChange::Kind::WriteValue, wanted.path, *want));
-      ++want;
-    } else {
-      if (have->name != want->name) {
-        changes->push_back(Change(TreeChange::Kind::DeleteValue, wanted.path, StoredValue{have->name, 0, {}}));
-        writes.push_back(Change(TreeChange::Kind::WriteValue, wanted.path, *want));
-      } else if (have->type != want->type || have->data != want->data) {
-        writes.push_back(Change(TreeChange::Kind::WriteValue, wanted.path, *want));
-      }
-      ++have;
-      ++want;
-    }
-  }
-  changes->insert(changes->end(), std::make_move_iterator(writes.begin()), std::make_move_iterator(writes.end()));
+}  // namespace
+
+StoredValue StoredTree::Key::Value(size_t index) const {
+  const Entry& entry = entries_[index];
+  return StoredValue{std::string(NameOf(entry)), entry.type, std::string(DataOf(entry))};
 }
 
-}  // namespace
+void StoredTree::Key::Append(std::string_view name, uint32_t type, std::string_view data) {
+  Entry entry;
+  entry.name = static_cast<uint32_t>(text_.size());
+  entry.nameSize = static_cast<uint32_t>(name.size());
+  entry.data = entry.name + entry.nameSize;
+  entry.dataSize = static_cast<uint32_t>(data.size());
+  entry.type = type;
+  text_.append(name);
+  text_.append(data);
+  entries_.push_back(entry);
+}
 
 std::string FoldedName(const std::string& name) {
   const unsigned char* lower = FoldTable();
@@ -123,7 +105,7 @@ StoredTree StoredTree::Read(const std::string& root) {
       if (value.type == platform::regfile::kTypeString && !value.data.empty() && value.data.back() == '\0') {
         value.data.pop_back();
       }
-      builder.Write(path, std::move(value));
+      builder.Write(path, value);
     }
     for (const std::string& name : key.SubkeyNames()) pending.push_back(Child(path, name));
   }
@@ -133,10 +115,48 @@ StoredTree StoredTree::Read(const std::string& root) {
 void StoredTree::EraseValue(const std::string& key, const std::string& name) {
   auto found = keys_.find(FoldedName(key));
   if (found == keys_.end()) return;
-  std::vector<StoredValue>& values = found->second.values;
-  const StoredValue probe{name, 0, {}};
-  auto at = std::lower_bound(values.begin(), values.end(), probe, FoldedLess);
-  if (at != values.end() && CompareFolded(at->name, name) == 0) values.erase(at);
+  Key& stored = found->second;
+  auto at = std::lower_bound(stored.entries_.begin(), stored.entries_.end(), name,
+                             [&](const Key::Entry& entry, const std::string& probe) {
+                               return CompareFolded(stored.NameOf(entry), probe) < 0;
+                             });
+  if (at != stored.entries_.end() && CompareFolded(stored.NameOf(*at), name) == 0) stored.entries_.erase(at);
+}
+
+// The changes within one key that both images hold under one spelling
+// (`stored` is null when the stored image has no such key).
+void StoredTree::ValueChanges(const Key* stored, const Key& wanted, std::vector<TreeChange>* changes) {
+  std::vector<TreeChange> writes;
+  const size_t haveCount = stored ? stored->entries_.size() : 0;
+  const size_t wantCount = wanted.entries_.size();
+  size_t have = 0, want = 0;
+  const auto remove = [&] {
+    changes->push_back(Change(TreeChange::Kind::DeleteValue, wanted.path_,
+                              StoredValue{std::string(stored->NameOf(stored->entries_[have])), 0, std::string()}));
+  };
+  const auto write = [&] { writes.push_back(Change(TreeChange::Kind::WriteValue, wanted.path_, wanted.Value(want))); };
+  while (have < haveCount || want < wantCount) {
+    const Key::Entry* old = have < haveCount ? &stored->entries_[have] : nullptr;
+    const Key::Entry* now = want < wantCount ? &wanted.entries_[want] : nullptr;
+    const int order = old == nullptr ? 1 : now == nullptr ? -1 : CompareFolded(stored->NameOf(*old), wanted.NameOf(*now));
+    if (order < 0) {
+      remove();
+      ++have;
+    } else if (order > 0) {
+      write();
+      ++want;
+    } else {
+      if (stored->NameOf(*old) != wanted.NameOf(*now)) {
+        remove();
+        write();
+      } else if (old->type != now->type || stored->DataOf(*old) != wanted.DataOf(*now)) {
+        write();
+      }
+      ++have;
+      ++want;
+    }
+  }
+  changes->insert(changes->end(), std::make_move_iterator(writes.begin()), std::make_move_iterator(writes.end()));
 }
 
 std::vector<TreeChange> StoredTree::ChangesTo(const StoredTree& wanted) const {
@@ -145,16 +165,15 @@ std::vector<TreeChange> StoredTree::ChangesTo(const StoredTree& wanted) const {
   for (const auto& [folded, key] : keys_) {
     if (Below(folded, deleted)) continue;
     const auto counterpart = wanted.keys_.find(folded);
-    if (counterpart == wanted.keys_.end() || counterpart->second.path != key.path) {
-      changes.push_back(Change(TreeChange::Kind::DeleteKey, key.path, StoredValue{}));
+    if (counterpart == wanted.keys_.end() || counterpart->second.path_ != key.path_) {
+      changes.push_back(Change(TreeChange::Kind::DeleteKey, key.path_, StoredValue{}));
       deleted.push_back(folded);
     }
   }
-  const Key none;
   for (const auto& [folded, key] : wanted.keys_) {
     const auto counterpart = keys_.find(folded);
-    const bool kept = counterpart != keys_.end() && counterpart->second.path == key.path && !Below(folded, deleted);
-    ValueChanges(kept ? counterpart->second : none, key, &changes);
+    const bool kept = counterpart != keys_.end() && counterpart->second.path_ == key.path_ && !Below(folded, deleted);
+    ValueChanges(kept ? &counterpart->second : nullptr, key, &changes);
   }
   return changes;
 }
@@ -162,34 +181,37 @@ std::vector<TreeChange> StoredTree::ChangesTo(const StoredTree& wanted) const {
 bool StoredTree::operator==(const StoredTree& other) const {
   if (keys_.size() != other.keys_.size()) return false;
   for (auto a = keys_.begin(), b = other.keys_.begin(); a != keys_.end(); ++a, ++b) {
-    if (a->first != b->first || a->second.path != b->second.path ||
-        !std::equal(a->second.values.begin(), a->second.values.end(), b->second.values.begin(),
-                    b->second.values.end(), SameValue)) {
-      return false;
+    const Key& x = a->second;
+    const Key& y = b->second;
+    if (a->first != b->first || x.path_ != y.path_ || x.entries_.size() != y.entries_.size()) return false;
+    for (size_t i = 0; i < x.entries_.size(); ++i) {
+      const Key::Entry& p = x.entries_[i];
+      const Key::Entry& q = y.entries_[i];
+      if (x.NameOf(p) != y.NameOf(q) || p.type != q.type || x.DataOf(p) != y.DataOf(q)) return false;
     }
   }
   return true;
 }
 
-void StoredTreeBuilder::WriteDword(const std::string& key, const std::string& name, uint32_t data) {
-  std::string bytes(4, '\0');
+void StoredTreeBuilder::WriteDword(const std::string& key, std::string_view name, uint32_t data) {
+  char bytes[4];
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((data >> (8 * i)) & 0xFF);
-  Write(key, StoredValue{name, platform::regfile::kTypeDword, std::move(bytes)});
+  KeyAt(key).Append(name, platform::regfile::kTypeDword, std::string_view(bytes, 4));
 }
 
-void StoredTreeBuilder::WriteString(const std::string& key, const std::string& name, const std::string& text) {
-  Write(key, StoredValue{name, platform::regfile::kTypeString, text.substr(0, text.find('\0'))});
+void StoredTreeBuilder::WriteString(const std::string& key, std::string_view name, std::string_view text) {
+  KeyAt(key).Append(name, platform::regfile::kTypeString, text.substr(0, text.find('\0')));
 }
 
-void StoredTreeBuilder::Write(const std::string& key, StoredValue value) {
-  KeyAt(key).values.push_back(std::move(value));
+void StoredTreeBuilder::Write(const std::string& key, const StoredValue& value) {
+  KeyAt(key).Append(value.name, value.type, value.data);
 }
 
 void StoredTreeBuilder::CreateKey(const std::string& key) { KeyAt(key); }
 
 void StoredTreeBuilder::Reserve(const std::string& key, size_t values) {
-  std::vector<StoredValue>& stored = KeyAt(key).values;
-  stored.reserve(stored.size() + values);
+  std::vector<StoredTree::Key::Entry>& entries = KeyAt(key).entries_;
+  entries.reserve(entries.size() + values);
 }
 
 StoredTree::Key& StoredTreeBuilder::KeyAt(const std::string& key) {
@@ -201,7 +223,7 @@ StoredTree::Key& StoredTreeBuilder::KeyAt(const std::string& key) {
     const std::string path = key.substr(0, end);
     if (!path.empty() || end == std::string::npos) {
       StoredTree::Key& entry = keys_[FoldedName(path)];
-      if (entry.path.empty()) entry.path = path;
+      if (entry.path_.empty()) entry.path_ = path;
       found = &entry;
     }
     if (end == std::string::npos) break;
@@ -215,31 +237,35 @@ StoredTree::Key& StoredTreeBuilder::KeyAt(const std::string& key) {
 StoredTree StoredTreeBuilder::Build() && {
   StoredTree tree;
   for (auto& [folded, key] : keys_) {
-    std::vector<StoredValue>& values = key.values;
+    std::vector<StoredTree::Key::Entry>& entries = key.entries_;
+    const auto compare = [&key = key](const StoredTree::Key::Entry& a, const StoredTree::Key::Entry& b) {
+      return CompareFolded(key.NameOf(a), key.NameOf(b));
+    };
     // Lists are mostly written in the folded order already, each name once.
     bool ordered = true, unique = true;
-    for (size_t i = 1; i < values.size() && ordered; ++i) {
-      const int order = CompareFolded(values[i - 1].name, values[i].name);
+    for (size_t i = 1; i < entries.size() && ordered; ++i) {
+      const int order = compare(entries[i - 1], entries[i]);
       ordered = order <= 0;
       unique = unique && order != 0;
     }
-    if (!ordered) std::stable_sort(values.begin(), values.end(), FoldedLess);
-    if (ordered && unique) {
-      tree.keys_.emplace(folded, std::move(key));
-      continue;
+    if (!ordered) {
+      std::stable_sort(entries.begin(), entries.end(),
+                       [&](const auto& a, const auto& b) { return compare(a, b) < 0; });
     }
-    // Of one folded name the first spelling stays and the last data wins.
-    size_t kept = 0;
-    for (size_t i = 0; i < values.size(); ++i) {
-      if (kept != 0 && CompareFolded(values[kept - 1].name, values[i].name) == 0) {
-        values[kept - 1].type = values[i].type;
-        values[kept - 1].data = std::move(values[i].data);
-      } else {
-        if (kept != i) values[kept] = std::move(values[i]);
-        ++kept;
+    if (!ordered || !unique) {
+      // Of one folded name the first spelling stays and the last data wins.
+      size_t kept = 0;
+      for (size_t i = 0; i < entries.size(); ++i) {
+        if (kept != 0 && compare(entries[kept - 1], entries[i]) == 0) {
+          entries[kept - 1].data = entries[i].data;
+          entries[kept - 1].dataSize = entries[i].dataSize;
+          entries[kept - 1].type = entries[i].type;
+        } else {
+          entries[kept++] = entries[i];
+        }
       }
+      entries.resize(kept);
     }
-    values.resize(kept);
     tree.keys_.emplace(folded, std::move(key));
   }
   keys_.clear();

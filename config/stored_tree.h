@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/registry.h"
@@ -34,9 +35,29 @@ std::string FoldedName(const std::string& name);
 
 class StoredTree {
  public:
-  struct Key {
-    std::string path;  // below the root, as first spelled; "" is the root
-    std::vector<platform::registry::StoredValue> values;  // by folded name, one per folded name
+  // One key: its path below the root as first spelled ("" is the root) and
+  // its values, by folded name, one per folded name. The names and data of a
+  // key share one buffer: an image of 200,000 list values is a few
+  // allocations, not 200,000, which matters where the heap is slow (Wine).
+  class Key {
+   public:
+    const std::string& Path() const { return path_; }
+    size_t ValueCount() const { return entries_.size(); }
+    platform::registry::StoredValue Value(size_t index) const;
+
+   private:
+    friend class StoredTree;
+    friend class StoredTreeBuilder;
+    struct Entry {
+      uint32_t name, nameSize, data, dataSize, type;
+    };
+    std::string_view NameOf(const Entry& entry) const { return {text_.data() + entry.name, entry.nameSize}; }
+    std::string_view DataOf(const Entry& entry) const { return {text_.data() + entry.data, entry.dataSize}; }
+    void Append(std::string_view name, uint32_t type, std::string_view data);
+
+    std::string path_;
+    std::string text_;
+    std::vector<Entry> entries_;
   };
 
   // Reads the whole tree below the registry key `root` (a path below
@@ -64,6 +85,8 @@ class StoredTree {
 
  private:
   friend class StoredTreeBuilder;
+  static void ValueChanges(const Key* stored, const Key& wanted, std::vector<TreeChange>* changes);
+
   std::map<std::string, Key> keys_;  // by folded path
 };
 
@@ -73,10 +96,10 @@ class StoredTree {
 // win. One thread.
 class StoredTreeBuilder {
  public:
-  void WriteDword(const std::string& key, const std::string& name, uint32_t data);
+  void WriteDword(const std::string& key, std::string_view name, uint32_t data);
   // Stores the text up to its first zero, as the registry's string write does.
-  void WriteString(const std::string& key, const std::string& name, const std::string& text);
-  void Write(const std::string& key, platform::registry::StoredValue value);
+  void WriteString(const std::string& key, std::string_view name, std::string_view text);
+  void Write(const std::string& key, const platform::registry::StoredValue& value);
   // Creates `key` (and the keys above it) without a value.
   void CreateKey(const std::string& key);
   // Makes room for `values` more writes into `key`, which it creates.

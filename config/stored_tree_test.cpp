@@ -135,15 +135,15 @@ TEST(StoredTreeTest, TwoWritesOfOneFoldedNameKeepTheFirstSpellingAndTheLastData)
   const auto& keys = tree.Keys();
   ASSERT_EQ(keys.count(FoldedName("Custom Responses\\Same")), 1u);
   const StoredTree::Key& same = keys.at(FoldedName("Custom Responses\\Same"));
-  EXPECT_EQ(same.path, "Custom Responses\\Same");
-  ASSERT_EQ(same.values.size(), 1u);
-  EXPECT_EQ(same.values[0].name, "Code");
-  EXPECT_EQ(same.values[0].Dword(), 9u);
-  EXPECT_EQ(keys.at(FoldedName("Custom Responses")).path, "Custom Responses");
+  EXPECT_EQ(same.Path(), "Custom Responses\\Same");
+  ASSERT_EQ(same.ValueCount(), 1u);
+  EXPECT_EQ(same.Value(0).name, "Code");
+  EXPECT_EQ(same.Value(0).Dword(), 9u);
+  EXPECT_EQ(keys.at(FoldedName("Custom Responses")).Path(), "Custom Responses");
   const StoredTree::Key& urls = keys.at(FoldedName("Manual\\URLs"));
-  ASSERT_EQ(urls.values.size(), 1u);
-  EXPECT_EQ(urls.values[0].name, "http://\xC9t\xE9.example/");
-  EXPECT_EQ(urls.values[0].Dword(), 5u);
+  ASSERT_EQ(urls.ValueCount(), 1u);
+  EXPECT_EQ(urls.Value(0).name, "http://\xC9t\xE9.example/");
+  EXPECT_EQ(urls.Value(0).Dword(), 5u);
 }
 
 // The image read back from the registry equals the one its writes were
@@ -157,8 +157,10 @@ TEST(StoredTreeTest, ATreeReadBackEqualsTheImageItWasWrittenFrom) {
   builder.Write("Odd", registry::StoredValue{"Binary", platform::regfile::kTypeBinary, std::string("\0\1\2", 3)});
   const StoredTree image = std::move(builder).Build();
   for (const auto& [folded, key] : image.Keys()) {
-    registry::RegistryKey written = registry::RegistryKey::ForWriting(key.path.empty() ? root : root + "\\" + key.path);
-    for (const registry::StoredValue& value : key.values) {
+    registry::RegistryKey written =
+        registry::RegistryKey::ForWriting(key.Path().empty() ? root : root + "\\" + key.Path());
+    for (size_t i = 0; i < key.ValueCount(); ++i) {
+      const registry::StoredValue value = key.Value(i);
       if (value.type == platform::regfile::kTypeString) {
         ASSERT_TRUE(written.WriteString(value.name, value.data));
       } else {
