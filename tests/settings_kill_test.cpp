@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -32,6 +33,7 @@ namespace registry = platform::registry;
 
 constexpr size_t kEntriesPerList = 2000;
 constexpr int kKillMoments = 12;
+constexpr int kKillRounds = 4;
 constexpr unsigned kOldSeed = 1;
 constexpr unsigned kNewSeed = 2;
 
@@ -109,14 +111,30 @@ class SettingsKillTest : public testing::LoadedPluginTest {
     child.Kill();
   }
 
-  // Moments spread evenly over the part of a run after the program's start.
-  static std::vector<double> Moments(double startSeconds, double runSeconds) {
+  // Moments spread evenly over the part of a run after the program's start;
+  // each further round shifts them by a fraction of their spacing, for a
+  // test to go on with while none of its kills has landed where it looks.
+  static std::vector<double> Moments(double startSeconds, double runSeconds, int round = 0) {
     const double work = runSeconds > startSeconds ? runSeconds - startSeconds : runSeconds;
     std::vector<double> moments;
     for (int i = 1; i <= kKillMoments; ++i) {
-      moments.push_back(runSeconds - work + work * i / (kKillMoments + 1));
+      moments.push_back(runSeconds - work + work * (i + static_cast<double>(round) / kKillRounds) / (kKillMoments + 1));
     }
     return moments;
+  }
+
+  // Kills at the moments of a round, round after round while none of them
+  // landed inside the work; `killAt` kills and answers whether its kill
+  // landed inside. Answers how many did.
+  int KillRounds(double start, double whole, const std::function<bool(double)>& killAt) {
+    int inside = 0;
+    for (int round = 0; round < kKillRounds && inside == 0; ++round) {
+      for (double moment : Moments(start, whole, round)) {
+        SCOPED_TRACE("killed after " + std::to_string(moment) + " s of " + std::to_string(whole) + " s");
+        inside += killAt(moment);
+      }
+    }
+    return inside;
   }
 
 #if defined(_WIN32)
@@ -135,19 +153,19 @@ TEST_F(SettingsKillTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewConfiguration
   const double start = WholeRun({"start"});
   SaveInThisProcess(kOldSeed);
   const double whole = WholeRun(save);
-  int oldOnes = 0, newOnes = 0, inside = 0;
-  for (double moment : Moments(start, whole)) {
-    SCOPED_TRACE("killed after " + std::to_string(moment) + " s of " + std::to_string(whole) + " s");
+  int oldOnes = 0, newOnes = 0;
+  const int inside = KillRounds(start, whole, [&](double moment) {
     SaveInThisProcess(kOldSeed);
     KilledRun(save, moment);
-    inside += registry::KeyExists(Journal());
+    const bool journal = registry::KeyExists(Journal());
     const std::string loaded = RecordOf(Load());
     EXPECT_TRUE(loaded == oldRecord_ || loaded == newRecord_) << "a mixture or the defaults";
     oldOnes += loaded == oldRecord_;
     newOnes += loaded == newRecord_;
     EXPECT_FALSE(registry::KeyExists(Staging()));
     EXPECT_FALSE(registry::KeyExists(Journal()));
-  }
+    return journal;
+  });
   std::printf("[          ] %d kills left the old configuration, %d the new one, %d a journal (a whole save: %.2f s)\n",
               oldOnes, newOnes, inside, whole);
   EXPECT_GT(inside, 0) << "no kill landed while the save wrote";
@@ -168,19 +186,18 @@ TEST_F(SettingsKillTest, AStartKilledWhileItFinishesAnInterruptedSaveLeavesTheNe
   const double start = WholeRun({"start"});
   interruptedSave();
   const double whole = WholeRun({"load"});
-  int inside = 0;
-  for (double moment : Moments(start, whole)) {
-    SCOPED_TRACE("killed after " + std::to_string(moment) + " s of " + std::to_string(whole) + " s");
+  const int inside = KillRounds(start, whole, [&](double moment) {
     interruptedSave();
     KilledRun({"load"}, moment);
     // The replacement had begun but not ended: the old root is gone or the
     // new one (with its URL list) is in, and the staging tree is still there.
-    inside += registry::KeyExists(Staging()) &&
-              (!registry::KeyExists(kSettingsRootKey) ||
-               registry::KeyExists(std::string(kSettingsRootKey) + "\\Manual\\URLs"));
+    const bool replacing = registry::KeyExists(Staging()) &&
+                           (!registry::KeyExists(kSettingsRootKey) ||
+                            registry::KeyExists(std::string(kSettingsRootKey) + "\\Manual\\URLs"));
     EXPECT_EQ(RecordOf(Load()), newRecord_);
     EXPECT_FALSE(registry::KeyExists(Staging()));
-  }
+    return replacing;
+  });
   std::printf("[          ] %d kills landed while the replacement ran\n", inside);
   EXPECT_GT(inside, 0) << "no kill landed while the staging tree replaced the root";
 }
