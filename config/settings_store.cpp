@@ -1,12 +1,19 @@
 #include "config/settings_store.h"
 
-#include <cmath>
-#include <cstdio>
+#include <chrono>
+#include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "config/settings_journal.h"
+#include "config/settings_store_lock.h"
+#include "config/stored_tree.h"
 #include "lists/storable_text.h"
 #include "lists/url.h"
+#include "platform/reg_file.h"
 #include "platform/registry.h"
 #include "platform/trace.h"
 
@@ -23,15 +30,7 @@ const std::string kStagingKey = std::string(kSettingsRootKey) + kSettingsStaging
 
 std::string KeyOf(const char* subkey) { return kRootKey + "\\" + subkey; }
 
-const char kCategories[] = "Categories";
-const char kResponses[] = "Custom Responses";
-const char kAccessRights[] = "AccessRights";
-const char kPartial[] = "Manual\\Partial";
-const char kUrls[] = "Manual\\URLs";
-const char kSites[] = "Manual\\Sites";
-const char kUpdateServers[] = "Update Servers";
-const char kLogging[] = "Logging";
-const char kVersionValue[] = "RegVersion";
+using namespace settings_layout;
 
 const std::string kCategoriesKey = KeyOf(kCategories);
 const std::string kResponsesKey = KeyOf(kResponses);
@@ -43,7 +42,6 @@ const std::string kAllowListKey = KeyOf("Allow List");
 const std::string kUrlListKey = KeyOf("URL List");
 
 int32_t AsCategoryId(uint32_t stored) { return static_cast<int32_t>(stored); }
-uint32_t AsDword(int32_t categoryId) { return static_cast<uint32_t>(categoryId); }
 
 void ReadCategorySetting(const RegistryKey& categories, const std::string& enableName,
                          const std::string& levelName, CategorySetting* setting) {
@@ -177,100 +175,17 @@ void MigrateVersion2(PluginConfiguration* config) {
   ReadLoggingAndUpdateServer(config);
 }
 
-// A response is stored under a subkey named by its description; one whose
-// description names no key (empty, too long, or with a backslash, which would
-// make a path of it) has nowhere to be stored, so it is left out.
-void WriteResponses(const ResponseSet& responses, const std::string& base) {
-  for (const auto& [id, response] : responses) {
-    if (response.Description().empty() || !IsStorableResponseDescription(response.Description())) continue;
-    RegistryKey key = RegistryKey::ForWriting(base + "\\" + kResponses + "\\" + response.Description());
-    key.WriteDword("Code", AsDword(response.CategoryId()));
-    key.WriteString("Descript", response.Description());
-    key.WriteString("Text Header", response.GetTitle(ResponseKindText));
-    key.WriteString("Text Body", response.GetBody(ResponseKindText));
-    key.WriteString("HTML Header", response.GetTitle(ResponseKindHtml));
-    key.WriteString("HTML Body", response.GetBody(ResponseKindHtml));
-  }
-}
-
-void WriteAccessRights(const PluginConfiguration& config, const std::string& base) {
-  const std::string accessRights = base + "\\" + kAccessRights;
-  RegistryKey::ForWriting(accessRights).WriteDword("Apply to all users", config.settings.applyToAllUsers);
-  unsigned number = 0;
-  for (const auto& [name, entry] : config.accessRights.Entries()) {
-    RegistryKey key = RegistryKey::ForWriting(accessRights + "\\Recipient" + std::to_string(number++));
-    key.WriteString("Name", entry.name);
-    key.WriteDword("State", entry.state);
-    key.WriteDword("Group", entry.isGroup);
-  }
-}
-
-// One open key per list; a key that receives no value is not created.
-void WriteLists(const ManualLists& lists, const std::string& base) {
-  if (!lists.partials().empty()) {
-    RegistryKey key = RegistryKey::ForWriting(base + "\\" + kPartial);
-    unsigned sequence = 0;
-    char prefix[16];
-    for (const ManualEntry& entry : lists.partials()) {
-      std::snprintf(prefix, sizeof prefix, "%08u_", sequence++);
-      key.WriteDword(prefix + entry.text, AsDword(entry.categoryId));
-    }
-  }
-  const auto writeMap = [&](const ManualEntryMap& map, const char* subkey) {
-    if (map.empty()) return;
-    RegistryKey key = RegistryKey::ForWriting(base + "\\" + subkey);
-    for (const auto& [text, entry] : map) key.WriteDword(text, AsDword(entry.categoryId));
-  };
-  writeMap(lists.urls(), kUrls);
-  writeMap(lists.sites(), kSites);
-}
-
-// The whole version-3 layout under `base`. "RegVersion" is written last: a
-// tree that has it is complete.
-bool WriteTree(const PluginConfiguration& config, const std::string& base) {
-  const FilterSettings& settings = config.settings;
-  RegistryKey root = RegistryKey::ForWriting(base);
-  if (!root.IsOpen()) return false;
-  root.WriteDword("Use SafeSurf", settings.useSafeSurf);
-  root.WriteDword("Use RSACI", settings.useRsaci);
-  root.WriteDword("Use URL Cache", settings.useUrlCache);
-  root.WriteDword("Use Static List Updates", settings.useStaticListUpdates);
-  root.WriteDword("Use Static List Updates Interval", settings.staticListUpdateInterval);
-  {
-    RegistryKey categories = RegistryKey::ForWriting(base + "\\" + kCategories);
-    for (size_t row = 0; row < CategoryCount; ++row) {
-      const int32_t id = CategoryTable[row].id;
-      categories.WriteDword(CategoryEnableValueName(id), settings.categories[row].enabled ? 1 : 0);
-      categories.WriteDword(CategoryLevelValueName(id), StoredLevel(settings.categories[row].level));
-    }
-  }
-  WriteResponses(config.responses, base);
-  WriteAccessRights(config, base);
-  WriteLists(settings.lists, base);
-  {
-    RegistryKey updateServers = RegistryKey::ForWriting(base + "\\" + kUpdateServers);
-    updateServers.WriteDword("Port", config.updateServer.port);
-    updateServers.WriteString("Server", config.updateServer.name);
-  }
-  {
-    RegistryKey logging = RegistryKey::ForWriting(base + "\\" + kLogging);
-    logging.WriteDword("Options", config.logging.Options());
-    logging.WriteDword("Enabled", config.logging.enabled);
-  }
-  return root.WriteDword(kVersionValue, kSettingsVersion);
+// Removes the staging tree, its "RegVersion" first: a removal cut short
+// leaves an incomplete tree, never one that would pass for complete.
+void DropStaging() {
+  registry::WriteString(kStagingKey, kSettingsVersionValue, nullptr);
+  registry::DeleteKeyTree(kStagingKey);
 }
 
 // The staging tree replaces the root: the old root goes, the staging tree
 // is copied in its place, and only then does the staging tree lose its
 // "RegVersion" and go. Until that moment it stays complete, and the next
 // load or save finishes the replacement.
-// Removes the staging tree, its "RegVersion" first: a removal cut short
-// leaves an incomplete tree, never one that would pass for complete.
-void DropStaging() {
-  registry::WriteString(kStagingKey, kVersionValue, nullptr);
-  registry::DeleteKeyTree(kStagingKey);
-}
-
 bool ReplaceRootByStaging() {
   if (!registry::DeleteKeyTree(kRootKey) || !registry::CopyKeyTree(kStagingKey, kRootKey)) {
     platform::Trace(nullptr, "settings save: the saved tree could not replace %s; it stays under %s\n",
@@ -281,20 +196,23 @@ bool ReplaceRootByStaging() {
   return true;
 }
 
-// A save that stopped half way left its staging tree: a complete one (it
-// has "RegVersion") stopped while replacing the root, so the replacement is
-// finished; an incomplete one stopped before the root was touched, so it
-// goes and the root stays as it is.
+// A save of an older build that stopped half way left its staging tree: a
+// complete one (it has "RegVersion") stopped while replacing the root, so the
+// replacement is finished; an incomplete one stopped before the root was
+// touched, so it goes and the root stays as it is. Then the journal of an
+// interrupted save of ours is finished or dropped the same way.
 void FinishInterruptedSave() {
-  if (!registry::KeyExists(kStagingKey)) return;
-  const bool complete = registry::QueryDword(kStagingKey, kVersionValue).has_value();
-  platform::Trace(nullptr, "settings: %s tree of an interrupted save found under %s\n",
-                  complete ? "the complete" : "an incomplete", kStagingKey.c_str());
-  if (complete) {
-    ReplaceRootByStaging();
-  } else {
-    DropStaging();
+  if (registry::KeyExists(kStagingKey)) {
+    const bool complete = registry::QueryDword(kStagingKey, kSettingsVersionValue).has_value();
+    platform::Trace(nullptr, "settings: %s tree of an interrupted save found under %s\n",
+                    complete ? "the complete" : "an incomplete", kStagingKey.c_str());
+    if (complete) {
+      ReplaceRootByStaging();
+    } else {
+      DropStaging();
+    }
   }
+  FinishInterruptedJournal(kRootKey);
 }
 
 // A root whose "RegVersion" this version cannot read, or names a layout it
@@ -304,7 +222,7 @@ void FinishInterruptedSave() {
 // stored one, or 0 (the default) when it could not be read. Throws when the
 // copy failed, which ends the load before anything is replaced.
 uint32_t KeepUnknownVersion() {
-  const std::optional<StoredValue> stored = RegistryKey::ForReading(kRootKey).Query(kVersionValue);
+  const std::optional<StoredValue> stored = RegistryKey::ForReading(kRootKey).Query(kSettingsVersionValue);
   if (!stored) return 0;
   const std::optional<uint32_t> version = stored->Dword();
   if (version && *version <= kSettingsVersion) return *version;
@@ -321,16 +239,13 @@ uint32_t KeepUnknownVersion() {
   return version.value_or(0);
 }
 
-// Everything a load reads, in its order; the caller holds the lock.
-void ReadStoredConfiguration(PluginConfiguration* config) {
+// The version-3 layout, read in one batch. True when default responses had
+// to be added, so that a save is due.
+bool ReadCurrentLayout(uint32_t version, PluginConfiguration* config) {
   FilterSettings& settings = config->settings;
-
-  FinishInterruptedSave();
-  const uint32_t version = KeepUnknownVersion();
-  if (version != kSettingsVersion) MigrateSettings(version, config);
+  registry::Batch batch;
   config->hostLoggingCapable = registry::ReadDword(kHostSettingsKey, "SessionLoggingCapable", 0);
   if (version == 0) config->defaultFilter = true;
-
   {
     const RegistryKey categories = RegistryKey::ForReading(kCategoriesKey);
     for (size_t row = 0; row < CategoryCount; ++row) {
@@ -360,7 +275,73 @@ void ReadStoredConfiguration(PluginConfiguration* config) {
   }
   ReadEngineValues(&settings);
   ReadLoggingAndUpdateServer(config);
-  if (saveDue) SaveSettings(*config);
+  return saveDue;
+}
+
+// Everything a load reads, in its order; the caller holds the locks. The
+// reads are batches of their own, apart from the saves between them, so that
+// every phase of a save reaches the registry file as it does outside a load.
+void ReadStoredConfiguration(PluginConfiguration* config) {
+  FinishInterruptedSave();
+  uint32_t version = 0;
+  {
+    registry::Batch batch;
+    version = KeepUnknownVersion();
+  }
+  if (version != kSettingsVersion) MigrateSettings(version, config);
+  if (ReadCurrentLayout(version, config)) SaveSettings(*config);
+}
+
+// What this copy of the code knows of the stored tree, between its saves;
+// guarded by the settings store lock.
+struct SaveMemory {
+  uint64_t highestOrder = 0;  // of the saves that were not skipped
+  // The tree as the last save left it, while the root holds `stamp`.
+  std::optional<StoredTree> tree;
+  uint32_t stamp = 0;
+};
+
+SaveMemory& TheSaveMemory() {
+  static SaveMemory memory;
+  return memory;
+}
+
+SettingsStoreLock& TheStoreLock() {
+  static SettingsStoreLock lock;
+  return lock;
+}
+
+// A stamp that differs from the stored one, so that another process that
+// remembers the stored one sees that the tree changed.
+uint32_t NewStamp(std::optional<uint32_t> stored) {
+  static std::mt19937 generator(std::random_device{}() ^
+                                static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  uint32_t stamp = generator();
+  while (stored == stamp) stamp = generator();
+  return stamp;
+}
+
+TreeChange StampChange(uint32_t stamp) {
+  TreeChange change;
+  change.kind = TreeChange::Kind::WriteValue;
+  change.value = StoredValue{kSettingsStampValue, platform::regfile::kTypeDword, std::string(4, '\0')};
+  for (int i = 0; i < 4; ++i) change.value.data[i] = static_cast<char>((stamp >> (8 * i)) & 0xFF);
+  return change;
+}
+
+void TraceSave(const std::vector<TreeChange>& changes, std::chrono::steady_clock::time_point start, bool full) {
+  unsigned long written = 0, deletedValues = 0, deletedKeys = 0;
+  for (const TreeChange& change : changes) {
+    switch (change.kind) {
+      case TreeChange::Kind::WriteValue: ++written; break;
+      case TreeChange::Kind::DeleteValue: ++deletedValues; break;
+      case TreeChange::Kind::DeleteKey: ++deletedKeys; break;
+    }
+  }
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  platform::Trace(nullptr, "settings save: wrote %lu values, deleted %lu values and %lu keys in %lu ms (%s)\n",
+                  written, deletedValues, deletedKeys, static_cast<unsigned long>(ms.count()),
+                  full ? "full comparison" : "difference");
 }
 
 }  // namespace
@@ -389,20 +370,18 @@ std::string FirstUnstorableText(const PluginConfiguration& config) {
   return std::string();
 }
 
-uint32_t StoredLevel(float level) {
-  if (std::isnan(level) || level >= 4294967296.0f) return 0xFFFFFFFFu;
-  if (level <= 0) return 0;
-  return static_cast<uint32_t>(level);
-}
-
 bool LoadSettings(PluginConfiguration* config, SharedDataLock* lock) {
   SharedDataGuard guard(*lock);
   if (!guard.Held()) {
     platform::Trace(config, "settings not loaded: the shared data lock was not acquired\n");
     return false;
   }
+  SettingsStoreGuard store(TheStoreLock());
+  if (!store.Held()) {
+    platform::Trace(config, "settings not loaded: the settings store lock was not acquired\n");
+    return false;
+  }
   try {
-    registry::Batch batch;
     config->settings.lists = ManualLists();
     config->accessRights.Empty();
     ReadStoredConfiguration(config);
@@ -413,38 +392,79 @@ bool LoadSettings(PluginConfiguration* config, SharedDataLock* lock) {
   }
 }
 
-// The new tree is written whole beside the root and then takes the root's
-// place (see ReplaceRootByStaging), so that a process killed at any moment
-// leaves one complete configuration for the next start: the old or the new.
-void SaveSettings(const PluginConfiguration& config, uint64_t) {
-  registry::Batch batch;
-  FinishInterruptedSave();
-  DropStaging();  // left only when an earlier replacement failed
-  if (!WriteTree(config, kStagingKey)) {
-    platform::Trace(nullptr, "settings save: %s could not be written; the stored settings stay\n",
-                    kStagingKey.c_str());
-    DropStaging();
+// The difference between the tree `config` gives and the stored one goes
+// through the journal (see settings_journal.h), so that a process killed at
+// any moment leaves one complete configuration for the next start: the old
+// or the new. The stored tree is the one this copy's last save left while
+// the root still holds that save's stamp; otherwise (a first save, another
+// process or an older build saved since, a failed write) it is read whole.
+void SaveSettings(const PluginConfiguration& config, uint64_t order) {
+  SettingsStoreGuard guard(TheStoreLock());
+  if (!guard.Held()) {
+    platform::Trace(nullptr, "settings save skipped: the settings store lock was not acquired\n");
     return;
   }
-  ReplaceRootByStaging();
+  SaveMemory& memory = TheSaveMemory();
+  if (order != 0 && order <= memory.highestOrder) {
+    platform::Trace(nullptr, "settings save: skipped, a later configuration was saved\n");
+    return;
+  }
+  if (order != 0) memory.highestOrder = order;
+  const auto start = std::chrono::steady_clock::now();
+
+  FinishInterruptedSave();
+  // A staging tree still here could not replace the root; this save supersedes it.
+  if (registry::KeyExists(kStagingKey)) DropStaging();
+  StoredTree wanted = SettingsImage(config);
+  std::optional<uint32_t> storedStamp;
+  std::optional<StoredTree> read;
+  {
+    registry::Batch batch;
+    storedStamp = registry::QueryDword(kRootKey, kSettingsStampValue);
+    if (!memory.tree || storedStamp != memory.stamp) {
+      read = StoredTree::Read(kRootKey);
+      read->EraseValue("", kSettingsStampValue);
+    }
+  }
+  std::vector<TreeChange> changes = (read ? *read : *memory.tree).ChangesTo(wanted);
+  memory.tree.reset();  // until the root is known to hold `wanted`
+  if (changes.empty()) {
+    if (storedStamp) {
+      memory.tree = std::move(wanted);
+      memory.stamp = *storedStamp;
+    }
+  } else {
+    const uint32_t stamp = NewStamp(storedStamp);
+    changes.push_back(StampChange(stamp));
+    const CommitResult result = CommitThroughJournal(kRootKey, changes);
+    if (result == CommitResult::NotWritten) return;
+    if (result == CommitResult::Applied) {
+      memory.tree = std::move(wanted);
+      memory.stamp = stamp;
+    }
+  }
+  TraceSave(changes, start, read.has_value());
 }
 
 // The old layout is read into memory and then replaced whole by the save;
 // "RegVersion" is not written ahead of it, which would let a start after a
 // kill in between take the old layout for the new one.
 void MigrateSettings(uint32_t version, PluginConfiguration* config) {
-  switch (version) {
-    case 0:
-      if (registry::KeyExists(kAllowListKey) || registry::KeyExists(kBanListKey)) MigrateVersion1(config);
-      break;
-    case 1:
-      MigrateVersion1(config);
-      break;
-    case 2:
-      MigrateVersion2(config);
-      break;
-    default:
-      break;
+  {
+    registry::Batch batch;
+    switch (version) {
+      case 0:
+        if (registry::KeyExists(kAllowListKey) || registry::KeyExists(kBanListKey)) MigrateVersion1(config);
+        break;
+      case 1:
+        MigrateVersion1(config);
+        break;
+      case 2:
+        MigrateVersion2(config);
+        break;
+      default:
+        break;
+    }
   }
   SaveSettings(*config);
   config->accessRights.Empty();

@@ -29,4 +29,9 @@ class ChildProcess {
   std::unique_ptr<Handle> handle_;
 };
 
+// Ends the calling process at once with `exitCode`, as a crash would: no
+// destructor, exit handler or library clean-up of its own runs, and nothing
+// buffered is written. For test children that stand for a killed process.
+[[noreturn]] void EndProcessAbruptly(int exitCode);
+
 }  // namespace avex::platform

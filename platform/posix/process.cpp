@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/types.h>
@@ -57,5 +58,7 @@ void ChildProcess::Kill() {
   kill(handle_->pid, SIGKILL);
   Wait();
 }
+
+void EndProcessAbruptly(int exitCode) { std::_Exit(exitCode); }
 
 }  // namespace avex::platform

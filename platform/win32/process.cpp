@@ -85,4 +85,9 @@ void ChildProcess::Kill() {
   Wait();
 }
 
+void EndProcessAbruptly(int exitCode) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+  ExitProcess(static_cast<UINT>(exitCode));  // not reached: TerminateProcess of oneself does not return
+}
+
 }  // namespace avex::platform

@@ -1,0 +1,91 @@
+#include "config/settings_image.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "lists/storable_text.h"
+
+namespace avex {
+
+namespace {
+
+using namespace settings_layout;
+
+uint32_t AsDword(int32_t categoryId) { return static_cast<uint32_t>(categoryId); }
+
+// A response is stored under a subkey named by its description; one whose
+// description names no key (empty, too long, or with a backslash, which would
+// make a path of it) has nowhere to be stored, so it is left out.
+void WriteResponses(const ResponseSet& responses, StoredTreeBuilder* tree) {
+  for (const auto& [id, response] : responses) {
+    if (response.Description().empty() || !IsStorableResponseDescription(response.Description())) continue;
+    const std::string key = std::string(kResponses) + "\\" + response.Description();
+    tree->WriteDword(key, "Code", AsDword(response.CategoryId()));
+    tree->WriteString(key, "Descript", response.Description());
+    tree->WriteString(key, "Text Header", response.GetTitle(ResponseKindText));
+    tree->WriteString(key, "Text Body", response.GetBody(ResponseKindText));
+    tree->WriteString(key, "HTML Header", response.GetTitle(ResponseKindHtml));
+    tree->WriteString(key, "HTML Body", response.GetBody(ResponseKindHtml));
+  }
+}
+
+void WriteAccessRights(const PluginConfiguration& config, StoredTreeBuilder* tree) {
+  tree->WriteDword(kAccessRights, "Apply to all users", config.settings.applyToAllUsers);
+  unsigned number = 0;
+  for (const auto& [name, entry] : config.accessRights.Entries()) {
+    const std::string key = std::string(kAccessRights) + "\\Recipient" + std::to_string(number++);
+    tree->WriteString(key, "Name", entry.name);
+    tree->WriteDword(key, "State", entry.state);
+    tree->WriteDword(key, "Group", entry.isGroup);
+  }
+}
+
+// A key is created only by its first value: an empty list leaves none.
+void WriteLists(const ManualLists& lists, StoredTreeBuilder* tree) {
+  if (!lists.partials().empty()) tree->Reserve(kPartial, lists.partials().size());
+  if (!lists.urls().empty()) tree->Reserve(kUrls, lists.urls().size());
+  if (!lists.sites().empty()) tree->Reserve(kSites, lists.sites().size());
+  unsigned sequence = 0;
+  char prefix[16];
+  for (const ManualEntry& entry : lists.partials()) {
+    std::snprintf(prefix, sizeof prefix, "%08u_", sequence++);
+    tree->WriteDword(kPartial, prefix + entry.text, AsDword(entry.categoryId));
+  }
+  for (const auto& [text, entry] : lists.urls()) tree->WriteDword(kUrls, text, AsDword(entry.categoryId));
+  for (const auto& [text, entry] : lists.sites()) tree->WriteDword(kSites, text, AsDword(entry.categoryId));
+}
+
+}  // namespace
+
+StoredTree SettingsImage(const PluginConfiguration& config) {
+  const FilterSettings& settings = config.settings;
+  StoredTreeBuilder tree;
+  tree.WriteDword("", "Use SafeSurf", settings.useSafeSurf);
+  tree.WriteDword("", "Use RSACI", settings.useRsaci);
+  tree.WriteDword("", "Use URL Cache", settings.useUrlCache);
+  tree.WriteDword("", "Use Static List Updates", settings.useStaticListUpdates);
+  tree.WriteDword("", "Use Static List Updates Interval", settings.staticListUpdateInterval);
+  for (size_t row = 0; row < CategoryCount; ++row) {
+    const int32_t id = CategoryTable[row].id;
+    tree.WriteDword(kCategories, CategoryEnableValueName(id), settings.categories[row].enabled ? 1 : 0);
+    tree.WriteDword(kCategories, CategoryLevelValueName(id), StoredLevel(settings.categories[row].level));
+  }
+  WriteResponses(config.responses, &tree);
+  WriteAccessRights(config, &tree);
+  WriteLists(settings.lists, &tree);
+  tree.WriteDword(kUpdateServers, "Port", config.updateServer.port);
+  tree.WriteString(kUpdateServers, "Server", config.updateServer.name);
+  tree.WriteDword(kLogging, "Options", config.logging.Options());
+  tree.WriteDword(kLogging, "Enabled", config.logging.enabled);
+  tree.WriteDword("", kSettingsVersionValue, kSettingsVersion);
+  return std::move(tree).Build();
+}
+
+uint32_t StoredLevel(float level) {
+  if (std::isnan(level) || level >= 4294967296.0f) return 0xFFFFFFFFu;
+  if (level <= 0) return 0;
+  return static_cast<uint32_t>(level);
+}
+
+}  // namespace avex

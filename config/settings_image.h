@@ -1,0 +1,37 @@
+// The image of the registry tree that the version-3 layout gives a
+// configuration: what a save of the whole configuration into an empty root
+// key leaves there, key for key and value for value. The settings store
+// writes only what differs between this image and the stored tree.
+#pragma once
+
+#include "config/plugin_configuration.h"
+#include "config/stored_tree.h"
+
+namespace avex {
+
+inline constexpr uint32_t kSettingsVersion = 3;
+inline constexpr char kSettingsVersionValue[] = "RegVersion";
+
+// The keys of the layout, below the root key; the load reads what the image
+// names here.
+namespace settings_layout {
+inline constexpr char kCategories[] = "Categories";
+inline constexpr char kResponses[] = "Custom Responses";
+inline constexpr char kAccessRights[] = "AccessRights";
+inline constexpr char kPartial[] = "Manual\\Partial";
+inline constexpr char kUrls[] = "Manual\\URLs";
+inline constexpr char kSites[] = "Manual\\Sites";
+inline constexpr char kUpdateServers[] = "Update Servers";
+inline constexpr char kLogging[] = "Logging";
+}  // namespace settings_layout
+
+// Paths are below the root key. A response whose description names no key,
+// and a key that would receive no value (an empty list), are left out.
+// Any thread; throws only std::bad_alloc.
+StoredTree SettingsImage(const PluginConfiguration& config);
+
+// A level as the registry stores it: truncated toward zero; NaN and values
+// above the DWORD range as 4294967295 (never blocks), negative values as 0.
+uint32_t StoredLevel(float level);
+
+}  // namespace avex
