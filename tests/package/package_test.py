@@ -119,13 +119,22 @@ class PackageTest(unittest.TestCase):
         cls.version = cls.read_property(cls.package, "ProductVersion")
         major, minor = cls.version.split(".")[:2]
         cls.later_version = "%s.%d" % (major, int(minor) + 1)
-        cls.later = cls.build_package(cls.later_version, "later")
-        cls.rebuilt = cls.build_package(cls.version, "rebuilt")
+        # The later package's plug-in differs from the built one by bytes
+        # after its last section, which the loader ignores, so the test
+        # sees which package's files are in place.
+        later_files = cls.packages / "later-files"
+        shutil.copytree(ARGS.files, later_files)
+        with open(later_files / "AVex.dll", "ab") as plugin:
+            plugin.write(b"later package")
+        cls.files = {cls.package: ARGS.files}
+        cls.later = cls.build_package(cls.later_version, "later", later_files)
+        cls.rebuilt = cls.build_package(cls.version, "rebuilt", ARGS.files)
 
     @classmethod
-    def build_package(cls, version, name):
+    def build_package(cls, version, name, files):
         output = cls.packages / ("AVex-%s-%s.msi" % (version, name))
-        subprocess.run([str(BUILD_MSI), str(ARGS.files), version, product_name(version), str(output)], check=True)
+        subprocess.run([str(BUILD_MSI), str(files), version, product_name(version), str(output)], check=True)
+        cls.files[output] = files
         return output
 
     @staticmethod
@@ -158,10 +167,10 @@ class PackageTest(unittest.TestCase):
     def uninstall(self, package):
         self.assertEqual(self.machine.msiexec("/x", "Z:" + str(package)), 0, package)
 
-    def assert_installed(self, folder, version):
-        """The two files of the package in `folder`, as built, and one entry that names them."""
+    def assert_installed(self, folder, package, version):
+        """The two files of `package` in `folder` and one entry that names it."""
         for name in INSTALLED_FILES:
-            self.assertEqual((folder / name).read_bytes(), (ARGS.files / name).read_bytes(), name)
+            self.assertEqual((folder / name).read_bytes(), (self.files[package] / name).read_bytes(), name)
         entries = self.machine.uninstall_entries()
         self.assertEqual([(e.get("DisplayName"), e.get("DisplayVersion")) for e in entries],
                          [(product_name(version), version)])
@@ -216,7 +225,7 @@ class PackageTest(unittest.TestCase):
         self.install(self.package)
         folder = self.machine.drive.joinpath(*DEFAULT_FOLDER)
         self.assertEqual({p.name for p in folder.iterdir()}, INSTALLED_FILES)
-        self.assert_installed(folder, self.version)
+        self.assert_installed(folder, self.package, self.version)
         entry = self.machine.uninstall_entries()[0]
         self.assertEqual(entry.get("Publisher"), PUBLISHER)
         self.assertIn("MsiExec.exe /X", entry.get("UninstallString", ""))
@@ -231,7 +240,7 @@ class PackageTest(unittest.TestCase):
         self.install(self.package, "INSTALLDIR=" + self.machine.windows_path(self.engine))
         self.assertEqual({p.name for p in self.engine.iterdir()} - before, INSTALLED_FILES)
         self.assertFalse(self.machine.drive.joinpath(*DEFAULT_FOLDER).exists())
-        self.assert_installed(self.engine, self.version)
+        self.assert_installed(self.engine, self.package, self.version)
         # The manual URL entry blocks; the poker page scores above the Gambling level.
         self.assertEqual(self.decisions(), ["Reject", "Reject"])
 
@@ -255,7 +264,7 @@ class PackageTest(unittest.TestCase):
             with self.subTest(version=version, package=package.name):
                 self.install(package)
                 self.assertFalse(self.machine.drive.joinpath(*DEFAULT_FOLDER).exists())
-                self.assert_installed(self.engine, version)
+                self.assert_installed(self.engine, package, version)
                 self.assertEqual(self.settings(), saved)
                 self.assertEqual(self.decisions(), ["Reject", "Pass"])
                 saved = self.settings()
@@ -270,7 +279,7 @@ class PackageTest(unittest.TestCase):
         self.install(self.later)
         folder = self.machine.drive.joinpath(*DEFAULT_FOLDER)
         self.assertEqual(self.machine.msiexec("/i", "Z:" + str(self.package)), INSTALL_FAILURE_EXIT_CODE)
-        self.assert_installed(folder, self.later_version)
+        self.assert_installed(folder, self.later, self.later_version)
 
         self.uninstall(self.later)
         self.assertFalse(folder.exists())
