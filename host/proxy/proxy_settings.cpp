@@ -7,7 +7,8 @@ namespace avex::host::proxy {
 const char kProxyUsage[] =
     "       avexhost proxy [--listen ADDRESS:PORT] [--user NAME] [--users FILE] [--settings FILE.reg]\n"
     "                      [--plugin AVex.dll] [--pass-through] [--max-connections N]\n"
-    "                      [--client-timeout SECONDS] [--upstream-timeout SECONDS] [--stop-file FILE]\n";
+    "                      [--client-timeout SECONDS] [--upstream-timeout SECONDS] [--stop-file FILE]\n"
+    "       --user names the user of requests without Proxy-Authorization (\"guest\" when not given)\n";
 
 namespace {
 
