@@ -53,8 +53,8 @@ class AccessRights {
            uint32_t state, uint32_t hostFlag, uint32_t hostValue);
 
   // Adds the entry (without a description) unless the name is present, then
-  // sets these fields of the entry of that name: a name given twice keeps
-  // its place and takes the later values.
+  // sets these fields of the entry of that name: a name given twice is one
+  // entry with the later values.
   void Assign(const std::string& name, uint32_t isGroup, uint32_t state, uint32_t hostFlag, uint32_t hostValue);
 
   // Sets the filtered state of the entry with exactly this name; false when
