@@ -30,19 +30,31 @@ struct HostRecords {
   uint32_t Count() const { return static_cast<uint32_t>(top.size()); }
 };
 
+// What a request by `user` is told, its name folded as the request path folds it.
+bool Filtered(const AccessRights& rights, const std::string& user, bool applyToAll = false, bool force = false) {
+  std::string folded;
+  FoldUserName(user, &folded);
+  return IsUserFiltered(rights, folded, applyToAll, force);
+}
+
 TEST(IsUserFilteredTest, FirstRuleThatAppliesDecides) {
+  HostRecords host;
+  HostUserRecord* dave = host.Make("dave", 0);
+  HostUserRecord* nested = host.Make("nested-group", 1, {dave});
+  host.top = {host.Make("alice", 0),
+              host.Make("bob", 0),
+              host.Make("carol", 0),
+              dave,
+              host.Make("Erin", 0),
+              host.Make("J\xD6RG", 0),  // JÖRG in code page 1252
+              host.Make("filtered-group", 1,
+                        {host.Make("BOB", 0), host.Make("outsider", 0), nested, host.Make("Fay", 0)}),
+              host.Make("open-group", 1, {host.Make("carol", 0)}),
+              nested,
+              host.Make("FAY", 0)};
   AccessRights rights;
-  rights.Add("alice", "", 0, 1, 0, 0);
-  rights.Add("bob", "", 0, 0, 0, 0);
-  rights.Add("carol", "", 0, 0, 0, 0);
-  rights.Add("dave", "", 0, 0, 0, 0);
-  rights.Add("Erin", "", 0, 1, 0, 0);
-  rights.Add("filtered-group", "", 1, 1, 0, 0);
-  rights.Add("open-group", "", 1, 0, 0, 0);
-  rights.Add("nested-group", "", 1, 0, 0, 0);
-  rights.Find("filtered-group")->members = {"bob", "outsider", "nested-group"};
-  rights.Find("nested-group")->members = {"dave"};
-  rights.Find("open-group")->members = {"carol"};
+  ASSERT_TRUE(rights.RefreshUsers(host.Count(), host.top.data(), false));
+  for (const char* name : {"alice", "Erin", "J\xD6RG", "filtered-group"}) ASSERT_TRUE(rights.SetState(name, 1));
 
   struct Case {
     const char* user;
@@ -56,17 +68,61 @@ TEST(IsUserFilteredTest, FirstRuleThatAppliesDecides) {
       {"", false, false, false},        // no name
       {"nobody", false, false, false},  // not in the rights
       {"alice", false, false, true},    // own state set
-      {"bob", false, false, true},      // direct member of a filtered group
+      {"ALICE", false, false, true},
+      {"bob", false, false, true},      // direct member of a filtered group, published in capitals
+      {"Bob", false, false, true},
       {"carol", false, false, false},   // member of an unfiltered group only
       {"dave", false, false, false},    // member of a member group: not searched
       {"outsider", false, false, false},  // member, but no entry of its own
-      {"erin", false, false, false},    // entries compare byte-exactly
+      {"erin", false, false, true},     // an entry published with a capital, in any case
+      {"ERIN", false, false, true},
       {"Erin", false, false, true},
+      {"j\xF6rg", false, false, true},  // jörg: the capital folded by the code page
+      {"J\xD6RG", false, false, true},
+      {"jorg", false, false, false},
+      {"fay", false, false, true},      // member and entry both in capitals, in other ways
+      {"eri", false, false, false},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(IsUserFiltered(rights, c.user, c.applyToAll, c.force), c.filtered)
+    EXPECT_EQ(Filtered(rights, c.user, c.applyToAll, c.force), c.filtered)
         << "'" << c.user << "' all=" << c.applyToAll << " force=" << c.force;
   }
+}
+
+// Stored or transferred settings from before names were folded may hold two
+// entries that differ only in case: the first in name order decides.
+TEST(IsUserFilteredTest, OfEntriesThatDifferOnlyInCaseTheFirstDecides) {
+  AccessRights rights;
+  rights.Add("kim", "", 0, 1, 0, 0);
+  rights.Add("Kim", "", 0, 0, 0, 0);
+  EXPECT_FALSE(Filtered(rights, "kim"));
+  ASSERT_TRUE(rights.SetState("Kim", 1));
+  EXPECT_TRUE(Filtered(rights, "KIM"));
+}
+
+// The index answers for the entries as they are after every change, and a
+// copy that changes leaves the original's answers alone.
+TEST(IsUserFilteredTest, AnswersFollowEveryChange) {
+  AccessRights rights;
+  rights.Add("Pat", "", 0, 0, 0, 0);
+  rights.PrepareIndex();
+  EXPECT_FALSE(Filtered(rights, "pat"));
+  const AccessRights before = rights;
+  ASSERT_TRUE(rights.SetState("Pat", 1));
+  EXPECT_TRUE(Filtered(rights, "pat"));
+  EXPECT_FALSE(Filtered(before, "pat"));
+  rights.Assign("Quinn", 0, 1, 0, 0);
+  EXPECT_TRUE(Filtered(rights, "QUINN"));
+  rights.Empty();
+  EXPECT_FALSE(Filtered(rights, "pat"));
+  EXPECT_FALSE(Filtered(before, "pat"));
+
+  HostRecords host;
+  host.top = {host.Make("Pat", 0)};
+  AccessRights refreshed = before;
+  ASSERT_TRUE(refreshed.RefreshUsers(host.Count(), host.top.data(), true));
+  EXPECT_TRUE(Filtered(refreshed, "pat"));
+  EXPECT_FALSE(Filtered(before, "pat"));
 }
 
 TEST(AccessRightsTest, AddKeepsTheFirstEntryOfAName) {
@@ -103,6 +159,28 @@ TEST(RefreshUsersTest, FirstStartMarksEveryPublishedNameFilteredAndKeepsTheFirst
   EXPECT_EQ(staff->members, std::set<std::string>{"kim"});
 }
 
+// The host does not tell user names apart by case: a name published again
+// in another case is a name published twice.
+TEST(RefreshUsersTest, ANamePublishedAgainInAnotherCaseKeepsItsFirstRecord) {
+  HostRecords host;
+  HostUserRecord* first = host.Make("Lee", 0);
+  HostUserRecord* again = host.Make("LEE", 1);
+  again->description = "second";
+  HostUserRecord* umlaut = host.Make("J\xD6RG", 0);
+  HostUserRecord* umlautAgain = host.Make("j\xF6rg", 0);
+  host.top = {first, umlaut, again, umlautAgain};
+  AccessRights rights;
+  ASSERT_TRUE(rights.RefreshUsers(host.Count(), host.top.data(), true));
+
+  ASSERT_EQ(rights.Entries().size(), 2u);
+  ASSERT_NE(rights.Find("Lee"), nullptr);
+  EXPECT_EQ(rights.Find("Lee")->description, "described");
+  EXPECT_EQ(rights.Find("Lee")->isGroup, 0u);
+  EXPECT_EQ(rights.Find("LEE"), nullptr);
+  EXPECT_NE(rights.Find("J\xD6RG"), nullptr);
+  EXPECT_TRUE(Filtered(rights, "lee"));
+}
+
 TEST(RefreshUsersTest, LaterRefreshKeepsFilteredStatesDropsGoneNamesAndDefaultsTheRest) {
   AccessRights rights;
   rights.Add("kept-on", "old", 0, 1, 0, 0);
@@ -122,7 +200,7 @@ TEST(RefreshUsersTest, LaterRefreshKeepsFilteredStatesDropsGoneNamesAndDefaultsT
   EXPECT_EQ(rights.Find("gone"), nullptr);
   EXPECT_EQ(rights.Find("group")->state, 1u);
   EXPECT_EQ(rights.Find("group")->members, std::set<std::string>{"member"});
-  EXPECT_FALSE(IsUserFiltered(rights, "member", false, false));  // no entry of its own
+  EXPECT_FALSE(Filtered(rights, "member"));  // no entry of its own
 }
 
 TEST(RefreshUsersTest, StatesComeFromTheRightsAsTheyAreWhenTheRefreshIsTaken) {

@@ -95,7 +95,7 @@ uint32_t CheckData(RequestState& state, const FilterContext& context) {
       if (!guard.Held()) return ResultFailed;
       config = context.live.Current();
     }
-    if (!IsUserFiltered(config->accessRights, state.userName, config->settings.applyToAllUsers != 0,
+    if (!IsUserFiltered(config->accessRights, state.foldedUserName, config->settings.applyToAllUsers != 0,
                         state.forceFiltering != 0)) {
       return ResultIgnore;
     }

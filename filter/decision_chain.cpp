@@ -148,7 +148,8 @@ uint32_t SetSource(RequestState& state, const FilterContext& context, const char
     config = context.live.Current();
     state.userName = userName;
     LowerAscii(&state.userName);
-    if (!IsUserFiltered(config->accessRights, state.userName, config->settings.applyToAllUsers != 0,
+    FoldUserName(userName, &state.foldedUserName);
+    if (!IsUserFiltered(config->accessRights, state.foldedUserName, config->settings.applyToAllUsers != 0,
                         state.forceFiltering != 0)) {
       state.active = false;
       return ResultIgnore;

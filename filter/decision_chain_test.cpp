@@ -168,16 +168,20 @@ TEST(SetSourceTest, ListCategoriesBlockByTheSnapshotOnlyInTheConsole) {
   }
 }
 
-TEST(SetSourceTest, UsersAreLowerCasedAndMatchedExactly) {
+TEST(SetSourceTest, UsersAreLowerCasedAndFoundWhateverTheCaseOfTheirEntries) {
   FilterFixture f;
   f.live.settings.applyToAllUsers = 0;
   f.live.accessRights.Add("Carol", "", 0, 1, 0, 0);
   f.live.accessRights.Add("dave", "", 0, 1, 0, 0);
-  EXPECT_EQ(SetSource(f.state, f.Context(), "http://a.example/", "text/html", 0, "Carol"), ResultIgnore);
+  f.live.accessRights.Add("Erin", "", 0, 0, 0, 0);
+  EXPECT_EQ(SetSource(f.state, f.Context(), "http://a.example/", "text/html", 0, "Carol"), ResultOk);
   EXPECT_EQ(f.state.userName, "carol");
-  EXPECT_EQ(f.state.url, "");  // not stored for a request that is ignored
   EXPECT_EQ(SetSource(f.state, f.Context(), "http://a.example/", "text/html", 0, "DAVE"), ResultOk);
   EXPECT_EQ(f.state.userName, "dave");
+  f.state.url.clear();
+  EXPECT_EQ(SetSource(f.state, f.Context(), "http://a.example/", "text/html", 0, "ERIN"), ResultIgnore);
+  EXPECT_EQ(f.state.userName, "erin");
+  EXPECT_EQ(f.state.url, "");  // not stored for a request that is ignored
 }
 
 TEST(SetSourceTest, OneRequestObjectServesEveryRequest) {

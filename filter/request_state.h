@@ -20,6 +20,9 @@ struct RequestState {
   std::string url;
   std::string contentType;
   std::string userName;
+  // The user name as the access rights' look-ups compare it (FoldUserName),
+  // folded once per request into the same buffer.
+  std::string foldedUserName;
   // IPv4 address of the client, first octet in the most significant byte.
   uint32_t clientAddress = 0;
   // The category that decided the request, or CategoryNone.

@@ -192,8 +192,8 @@ void ReadCategorySettings(RecordReader& reader, CategorySettings* categories) {
 // The record carries no members: a group takes over those it had before, or
 // a user filtered only through a group would no longer be filtered.
 void ReadAccessRights(RecordReader& reader, AccessRights* rights) {
-  AccessEntryMap previous;
-  previous.swap(rights->Entries());
+  AccessRights previous;
+  std::swap(previous, *rights);
   const uint32_t count = reader.Integer();
   for (uint32_t i = 0; i < count; ++i) {
     const std::string name = reader.String();
@@ -202,18 +202,9 @@ void ReadAccessRights(RecordReader& reader, AccessRights* rights) {
     const bool isGroup = reader.Flag();
     const uint32_t hostValue = reader.Integer();
     if (reader.Overrun()) break;
-    rights->Add(name, std::string(), 0, 0, 0, 0);
-    AccessEntry* entry = rights->Find(name);
-    entry->state = filtered ? 1 : 0;
-    entry->hostFlag = hostFlag;
-    entry->isGroup = isGroup ? 1 : 0;
-    entry->hostValue = hostValue;
+    rights->Assign(name, isGroup ? 1 : 0, filtered ? 1 : 0, hostFlag, hostValue);
   }
-  for (auto& [name, entry] : rights->Entries()) {
-    if (entry.isGroup == 0) continue;
-    const auto before = previous.find(name);
-    if (before != previous.end()) entry.members = std::move(before->second.members);
-  }
+  rights->TakeMembersOf(&previous);
 }
 
 }  // namespace

@@ -426,13 +426,18 @@ TEST(ConfigurationRecordTest, GroupsKeepTheirMembersAcrossATransfer) {
   PluginConfiguration engine;
   engine.settings.applyToAllUsers = 0;
   AccessRights& rights = engine.accessRights;
-  rights.Add("alice", "", 0, 0, 0, 0);
-  rights.Add("staff", "", 1, 1, 0, 0);
-  rights.Find("staff")->members = {"alice"};
-  rights.Add("was-group", "", 1, 1, 0, 0);
-  rights.Find("was-group")->members = {"bob"};
-  rights.Add("gone", "", 1, 1, 0, 0);
-  rights.Find("gone")->members = {"carol"};
+  HostUserRecord alice{"alice", "", 0, 0, 0, 0, nullptr};
+  HostUserRecord bob{"bob", "", 0, 0, 0, 0, nullptr};
+  HostUserRecord carol{"carol", "", 0, 0, 0, 0, nullptr};
+  HostUserRecord* staffMembers[] = {&alice};
+  HostUserRecord* wasGroupMembers[] = {&bob};
+  HostUserRecord* goneMembers[] = {&carol};
+  HostUserRecord staff{"staff", "", 1, 0, 0, 1, staffMembers};
+  HostUserRecord wasGroup{"was-group", "", 1, 0, 0, 1, wasGroupMembers};
+  HostUserRecord gone{"gone", "", 1, 0, 0, 1, goneMembers};
+  HostUserRecord* published[] = {&alice, &staff, &wasGroup, &gone};
+  ASSERT_TRUE(rights.RefreshUsers(4, published, false));
+  for (const char* group : {"staff", "was-group", "gone"}) rights.SetState(group, 1);
   ASSERT_TRUE(IsUserFiltered(rights, "alice", false, false));
 
   // The console sees no members; the configuration it sends back drops one
@@ -440,8 +445,10 @@ TEST(ConfigurationRecordTest, GroupsKeepTheirMembersAcrossATransfer) {
   PluginConfiguration console;
   ASSERT_TRUE(Read(RecordOf(engine), &console));
   EXPECT_TRUE(console.accessRights.Find("staff")->members.empty());
-  console.accessRights.Entries().erase("gone");
-  console.accessRights.Find("was-group")->isGroup = 0;
+  console.accessRights.Empty();
+  console.accessRights.Add("alice", "", 0, 0, 0, 0);
+  console.accessRights.Add("staff", "", 1, 1, 0, 0);
+  console.accessRights.Add("was-group", "", 0, 1, 0, 0);
 
   ASSERT_TRUE(Read(RecordOf(console), &engine));
   ASSERT_NE(rights.Find("staff"), nullptr);

@@ -116,6 +116,8 @@ uint64_t PluginApplication::ChangeConfiguration(const std::function<bool(PluginC
   std::lock_guard<std::mutex> serialised(changeMutex_);
   auto next = std::make_shared<PluginConfiguration>(*Configuration());
   if (!change(*next)) return 0;
+  // Built here, outside the shared-data lock, so that no request builds it.
+  next->accessRights.PrepareIndex();
   if (published != nullptr) *published = next;
   return Publish(std::move(next));
 }

@@ -1,6 +1,7 @@
 // InternetSession: a WinInet session of the Test URL page, and the URLs it
 // opens. Connecting and receiving have time-outs, so that a server that
-// never answers ends a test instead of holding it.
+// never answers, or stops in the middle of a reply, ends a test instead of
+// holding it.
 #pragma once
 
 #include <windows.h>
@@ -14,21 +15,28 @@ namespace avex::ui {
 // A URL opened by a session: the reply can be read and its headers asked.
 class OpenedUrl {
  public:
-  explicit OpenedUrl(HINTERNET file) : file_(file) {}
-  ~OpenedUrl() { InternetCloseHandle(file_); }
+  OpenedUrl(HINTERNET connection, HINTERNET request) : connection_(connection), request_(request) {}
+  ~OpenedUrl() {
+    InternetCloseHandle(request_);
+    InternetCloseHandle(connection_);
+  }
   OpenedUrl(const OpenedUrl&) = delete;
   OpenedUrl& operator=(const OpenedUrl&) = delete;
 
-  // The reply's data as text, read in chunks of up to kChunkBytes until a
-  // read gives nothing; a chunk ends at its first NUL byte.
-  std::string ReadText() const;
+  // Reads the reply's data as text into `text`, in chunks of up to
+  // kChunkBytes until a read gives nothing; a chunk ends at its first NUL
+  // byte. False when the reply was cut short: a read failed (a time-out, a
+  // reset connection), or the data ended before the length the reply's
+  // Content-Length announced. `text` then holds only the part that arrived.
+  bool ReadText(std::string* text) const;
   // The reply's Content-Type header; empty when there is none.
   std::string ContentType() const;
 
   static constexpr DWORD kChunkBytes = 4095;
 
  private:
-  HINTERNET file_;
+  HINTERNET connection_;
+  HINTERNET request_;
 };
 
 class InternetSession {
@@ -41,8 +49,9 @@ class InternetSession {
   InternetSession(const InternetSession&) = delete;
   InternetSession& operator=(const InternetSession&) = delete;
 
-  // Opens `url` as it is now (never from the cache), ASCII transfer;
-  // null when the session or the connection failed.
+  // Sends a GET for the http URL `url` as it is now (never from the cache),
+  // ASCII transfer, no extra headers; null when the URL cannot be parsed or
+  // the session, the connection or the request failed.
   std::unique_ptr<OpenedUrl> Open(const std::string& url) const;
 
  private:

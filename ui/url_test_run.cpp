@@ -60,7 +60,8 @@ struct FetchedPage {
   std::string contentType;
 };
 
-// False, after its line, when the URL could not be opened.
+// False, after its line, when the URL could not be opened or its reply was
+// cut short: a page that did not arrive whole is not scored.
 bool Fetch(const InternetSession& session, const std::string& url, FetchedPage* page, const ResultLineSink& addLine) {
   addLine("Connecting");
   std::unique_ptr<OpenedUrl> opened = session.Open(url);
@@ -69,7 +70,10 @@ bool Fetch(const InternetSession& session, const std::string& url, FetchedPage* 
     return false;
   }
   addLine("Connected. Retrieving page");
-  page->data = opened->ReadText();
+  if (!opened->ReadText(&page->data)) {
+    addLine("Unable to connect to the URL");
+    return false;
+  }
   page->contentType = opened->ContentType();
   opened.reset();
   addLine("Page retrieved");

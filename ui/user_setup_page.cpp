@@ -29,12 +29,12 @@ bool IsRowTicked(HWND list, int row) {
 }
 
 // The entry a row shows, or null.
-AccessEntry* EntryOfRow(HWND list, int row) {
+const AccessEntry* EntryOfRow(HWND list, int row) {
   LVITEMA item = {};
   item.mask = LVIF_PARAM;
   item.iItem = row;
   if (SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) == FALSE) return nullptr;
-  return reinterpret_cast<AccessEntry*>(item.lParam);
+  return reinterpret_cast<const AccessEntry*>(item.lParam);
 }
 
 int RowCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
@@ -76,7 +76,7 @@ void CUserSetupPage::InsertColumns() {
 
 void CUserSetupPage::InsertRows() {
   int row = 0;
-  for (auto& [name, entry] : configuration_.accessRights.Entries()) {
+  for (const auto& [name, entry] : configuration_.accessRights.Entries()) {
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     item.iItem = row;
@@ -131,7 +131,9 @@ LRESULT CUserSetupPage::OnApplyToAllUsersClicked(WORD, WORD, HWND, BOOL&) {
 
 bool CUserSetupPage::Apply() {
   for (int row = 0; row < RowCount(List()); ++row) {
-    if (AccessEntry* entry = EntryOfRow(List(), row)) entry->state = IsRowTicked(List(), row) ? 1 : 0;
+    if (const AccessEntry* entry = EntryOfRow(List(), row)) {
+      configuration_.accessRights.SetState(entry->name, IsRowTicked(List(), row) ? 1 : 0);
+    }
   }
   configuration_.settings.applyToAllUsers = applyToAllUsers_ ? 1 : 0;
   return true;

@@ -90,7 +90,8 @@ int RunProxyCommand(int argc, char** argv) {
     }
   }
   output.Write("listening on " + listener.Address() + (settings.passThrough ? " (pass-through: no plug-in)" : "") +
-               "; at most " + std::to_string(settings.maxConnections) + " connections at once");
+               "; at most " + std::to_string(settings.maxConnections) + " connections at once" +
+               (settings.passThrough ? "" : "; requests without credentials go as user \"" + settings.defaultUser + "\""));
   listener.Run();
   applier.reset();
   std::string summary = "stopped: " + std::to_string(listener.Served()) + " connections served, " +

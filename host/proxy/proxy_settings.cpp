@@ -9,7 +9,8 @@ const char kProxyUsage[] =
     "       avexhost proxy [--listen ADDRESS:PORT] [--user NAME] [--users FILE] [--settings FILE.reg]\n"
     "                      [--plugin AVex.dll] [--pass-through] [--max-connections N]\n"
     "                      [--client-timeout SECONDS] [--upstream-timeout SECONDS] [--stop-file FILE]\n"
-    "                      [--apply-records FILE.rec,FILE.rec... --apply-every SECONDS]\n";
+    "                      [--apply-records FILE.rec,FILE.rec... --apply-every SECONDS]\n"
+    "       --user names the user of requests without Proxy-Authorization (\"guest\" when not given)\n";
 
 namespace {
 

@@ -11,7 +11,9 @@ namespace avex::host::proxy {
 struct ProxySettings {
   std::string plugin;        // AVex.dll; default: beside avexhost
   std::string listen = "127.0.0.1:8080";
-  std::string defaultUser;   // for requests without a Proxy-Authorization header
+  // For requests without a Proxy-Authorization header: without a name the
+  // plug-in would answer them unfiltered.
+  std::string defaultUser = "guest";
   std::string usersFile;     // user_directory.h format
   std::string settingsFile;  // REGEDIT4 file imported into the registry before PlugStart
   std::string stopFile;      // the proxy stops once this file exists (Wine has no clean Ctrl+C)

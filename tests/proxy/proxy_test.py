@@ -74,9 +74,11 @@ class Process:
 class ProxyRun:
     """The origin server and the proxy in front of it."""
 
-    def __init__(self, *proxy_options):
+    def __init__(self, *proxy_options, user="alice", settings=None):
         self.work = Path(tempfile.mkdtemp(prefix="avex-proxy-test."))
         demo = ARGS.build / "demo"
+        settings = settings or demo / "settings.reg"
+        user_options = ["--user", user] if user is not None else []
         self.origin = Process([sys.executable, str(HERE / "origin_server.py"), str(demo / "pages")])
         self.origin_port = int(self.origin.wait_for(r"^\d+$").group(0))
         self.stop_file = self.work / "stop"
@@ -87,11 +89,12 @@ class ProxyRun:
             command = [str(ARGS.build / "avexhost")]
             env["AVEX_REGISTRY"] = str(self.work / "registry.reg")
         self.proxy = Process(command + [
-            "proxy", "--listen", "127.0.0.1:0", "--settings", host_path(demo / "settings.reg"),
-            "--users", host_path(demo / "users.txt"), "--user", "alice",
+            "proxy", "--listen", "127.0.0.1:0", "--settings", host_path(settings),
+            "--users", host_path(demo / "users.txt")] + user_options + [
             "--max-connections", str(MAX_CONNECTIONS), "--upstream-timeout", "3",
             "--stop-file", host_path(self.stop_file)] + list(proxy_options), env=env, cwd=str(ARGS.build))
-        self.proxy_address = self.proxy.wait_for(r"listening on (\S+:\d+)").group(1)
+        self.listening = self.proxy.wait_for(r"listening on (\S+:\d+)")
+        self.proxy_address = self.listening.group(1)
 
     def url(self, path):
         return "http://127.0.0.1:%d%s" % (self.origin_port, path)
@@ -194,6 +197,24 @@ class ProxyTest(unittest.TestCase):
                 if path.startswith("/chunked/") and status == 200:
                     self.assertRegex(headers, r"(?i)transfer-encoding: chunked")
         self.assertEqual(curl(self.px, "/image.png")[3][:8], b"\x89PNG\r\n\x1a\n")
+
+    def test_requests_without_credentials_are_filtered_as_the_guest(self):
+        # The demo's settings with filtering for everybody, so that the guest is filtered.
+        settings = Path(tempfile.mkdtemp(prefix="avex-proxy-guest.")) / "settings.reg"
+        demo = (ARGS.build / "demo" / "settings.reg").read_text("latin-1")
+        settings.write_text(demo.replace('"Apply to all users"=dword:00000000', '"Apply to all users"=dword:00000001'),
+                            "latin-1")
+        run = ProxyRun(user=None, settings=settings)
+        try:
+            status, kind, _, body = curl(run, "/tricks/of-the-trade")
+            self.assertEqual((status, kind), (403, "text/html"))
+            self.assertIn(b"Content blocked [Blocked]", body)
+            run.proxy.wait_for(r"request 127\.0\.0\.1 guest GET %s 403 ResultReject" %
+                               re.escape(run.url("/tricks/of-the-trade")))
+            self.assertIn('requests without credentials go as user "guest"', run.listening.string)
+        finally:
+            self.assert_clean_stop(run)
+            shutil.rmtree(settings.parent, ignore_errors=True)
 
     def test_keep_alive_and_request_bodies(self):
         result = subprocess.run(

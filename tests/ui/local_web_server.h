@@ -2,6 +2,8 @@
 // for the Test URL page to fetch from. Each path has a fixed reply; a path
 // without one is closed without any reply. A held path answers only once the
 // test lets it go, so that a test can look at the dialog while a fetch waits.
+// A cut reply sends its header and half its body, then stalls until the
+// test lets it go, or resets the connection.
 // DeadPort: a port of 127.0.0.1 where nothing listens.
 #pragma once
 
@@ -54,10 +56,12 @@ class DeadPort {
 
 class LocalWebServer {
  public:
+  enum class Cut { None, Stall, Reset };
   struct Reply {
     std::string contentType;
     std::string body;
     bool held = false;
+    Cut cut = Cut::None;
   };
   struct Request {
     std::string path;
@@ -128,10 +132,22 @@ class LocalWebServer {
       std::unique_lock<std::mutex> lock(mutex_);
       releasedChanged_.wait(lock, [this] { return released_; });
     }
+    const std::string& body = reply->second.body;
+    const Cut cut = reply->second.cut;
     const std::string answer = "HTTP/1.0 200 OK\r\nContent-Type: " + reply->second.contentType +
-                               "\r\nContent-Length: " + std::to_string(reply->second.body.size()) +
-                               "\r\nConnection: close\r\n\r\n" + reply->second.body;
+                               "\r\nContent-Length: " + std::to_string(body.size()) +
+                               "\r\nConnection: close\r\n\r\n" +
+                               (cut == Cut::None ? body : body.substr(0, body.size() / 2));
     send(connection, answer.data(), static_cast<int>(answer.size()), 0);
+    if (cut == Cut::Stall) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      releasedChanged_.wait(lock, [this] { return released_; });
+    } else if (cut == Cut::Reset) {
+      // Closing with a zero linger time resets the connection.
+      const linger abort = {1, 0};
+      setsockopt(connection, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+      return;
+    }
     shutdown(connection, SD_SEND);
   }
 

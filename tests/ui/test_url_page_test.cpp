@@ -36,7 +36,9 @@ class TestUrlPageTest : public DialogTest {
       : server_({{"/casino", Page(kCasinoPage)},
                  {"/weather", Page(kWeatherPage)},
                  {"/picture.png", {"image/png", std::string("\x89PNG\r\n\x1a\n", 8)}},
-                 {"/slow", {"text/html", kWeatherPage, true}}}) {}
+                 {"/slow", {"text/html", kWeatherPage, true}},
+                 {"/stalled", {"text/html", kCasinoPage, false, LocalWebServer::Cut::Stall}},
+                 {"/reset", {"text/html", kCasinoPage, false, LocalWebServer::Cut::Reset}}}) {}
 
   DialogDriver OpenPage(const PluginConfiguration& configuration = PluginConfiguration()) {
     StartConsole(configuration);
@@ -47,20 +49,22 @@ class TestUrlPageTest : public DialogTest {
 
   std::string At(const std::string& path) const { return server_.Address() + path; }
 
-  // Waits for the test that runs now to end; the lines it gave.
-  static Lines WaitForResult(const DialogDriver& driver) {
-    EXPECT_TRUE(DialogDriver::WaitFor([&] { return driver.IsEnabled(IDC_CONFIGURATION_OK); }))
+  // Waits for the test that runs now to end; the lines it gave. A test that
+  // waits out the page's receive time-out is given that much more patience.
+  static Lines WaitForResult(const DialogDriver& driver, DWORD patienceMs = DialogDriver::kPatience) {
+    EXPECT_TRUE(DialogDriver::WaitFor([&] { return driver.IsEnabled(IDC_CONFIGURATION_OK); }, patienceMs))
         << "the test did not end";
     return driver.ListBoxLines(IDC_TEST_URL_RESULTS);
   }
 
   // Types `text` and clicks "Test"; the lines of the test.
-  static Lines Test(const DialogDriver& driver, const std::string& text) {
+  static Lines Test(const DialogDriver& driver, const std::string& text,
+                    DWORD patienceMs = DialogDriver::kPatience) {
     driver.Type(IDC_TEST_URL_TEXT, text);
     EXPECT_TRUE(driver.Click(IDC_TEST_URL_TEST)) << text;
     // Once the click is handled, the test has started.
     driver.Settle();
-    return WaitForResult(driver);
+    return WaitForResult(driver, patienceMs);
   }
 
   static void AddManualEntry(const DialogDriver& driver, const std::string& text, const char* classification) {
@@ -160,6 +164,18 @@ TEST_F(TestUrlPageTest, EachKindOfReplyGivesItsLines) {
     if (test.picture != nullptr) EXPECT_TRUE(driver.Screenshot(ProgramDirectory() + test.picture));
     first = false;
   }
+}
+
+// A page whose reply breaks off is not scored on the part that arrived: the
+// reset connection at once, the stalled one once the receive time-out ends it.
+TEST_F(TestUrlPageTest, AReplyCutShortIsAFailedConnection) {
+  constexpr DWORD kReceiveTimeoutMs = 10000;
+  const Lines cutShort = {"Connecting", "Connected. Retrieving page", "Unable to connect to the URL"};
+  DialogDriver driver = OpenPage();
+  EXPECT_EQ(Test(driver, At("/reset")), WithLoading(cutShort));
+  EXPECT_EQ(Test(driver, At("/stalled"), kReceiveTimeoutMs + DialogDriver::kPatience), cutShort);
+  EXPECT_TRUE(driver.Screenshot(ProgramDirectory() + "test_url_page_cut_short.png"));
+  server_.Release();
 }
 
 TEST_F(TestUrlPageTest, ManualEntriesAsEditedDecideWithoutAFetch) {

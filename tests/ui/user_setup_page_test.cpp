@@ -253,4 +253,44 @@ TEST_F(UserSetupPageTest, TheEngineProcessFiltersTheUsersTickedOnThePage) {
   EXPECT_EQ(run.answers, (std::vector<uint32_t>{kResultIgnore, kResultReject, kResultReject}));
 }
 
+// Names the host publishes with capitals (Western European ones too) show
+// as published, and once ticked are filtered in the engine process whatever
+// the case of the name a request gives.
+TEST_F(UserSetupPageTest, UsersPublishedWithCapitalsAreFilteredInAnyCase) {
+  const Account accounts[] = {
+      {"JSmith", "John Smith", false, false},
+      {"J\xD6RG", "J\xF6rg Brandt", false, false},  // JÖRG in code page 1252
+      {"Guest", "Visitors", false, false},
+  };
+  PluginConfiguration configuration;
+  configuration.settings.applyToAllUsers = 0;
+  configuration.settings.lists.InsertUrl({kBlockedUrl, avex::CategoryBlocked});
+  std::vector<avex::HostUserRecord> records;
+  for (const Account& account : accounts) {
+    configuration.accessRights.Add(account.name, account.description, 0, 0, 0, 0);
+    records.push_back({account.name, account.description, 0, 0, 0, 0, nullptr});
+  }
+  StartConsole(configuration);
+  PublishUsers(records);
+  DialogDriver driver = OpenDialog();
+  ShowPage(driver, "User setup");
+  std::vector<std::string> names;
+  for (int row = 0; row < driver.ListRowCount(IDC_USER_LIST); ++row) {
+    names.push_back(driver.ListText(IDC_USER_LIST, row, 0));
+  }
+  ASSERT_EQ(names, (std::vector<std::string>{"Guest", "JSmith", "J\xD6RG"}));
+  ToggleRow(driver, 1);
+  ToggleRow(driver, 2);
+  EXPECT_TRUE(driver.Screenshot(ProgramDirectory() + "user_setup_page_capitals.png"));
+  ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
+  ASSERT_EQ(DialogResult(), kResultOk);
+  const std::string consoleRecord = ConsoleRecord();
+  CloseConsole();
+
+  ApplyInEngineProcess(consoleRecord);
+  const EngineRun run = RunEngine(kBlockedUrl, {"jsmith", "JSMITH", "JSmith", "j\xF6rg", "J\xD6RG", "guest"});
+  EXPECT_EQ(run.answers, (std::vector<uint32_t>{kResultReject, kResultReject, kResultReject, kResultReject,
+                                                kResultReject, kResultIgnore}));
+}
+
 }  // namespace
