@@ -76,8 +76,10 @@ LRESULT CConfigurationDialog::OnOK(WORD, WORD, HWND, BOOL&) {
     return 0;
   }
   if (!DoDataExchange(true)) return 0;
+  // Copied, not moved: the pages go on drawing their rows from the draft
+  // until their windows are gone.
   Application().ChangeConfiguration([this](PluginConfiguration& accepted) {
-    accepted = std::move(draft_);
+    accepted = draft_;
     return true;
   });
   EndDialog(IDOK);
