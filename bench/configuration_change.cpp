@@ -46,12 +46,12 @@
 
 #include "bench/loaded_plugin.h"
 #include "bench/one_group_directory.h"
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "config/plugin_configuration.h"
 #include "host/request_replay.h"
 #include "host/scanning_table.h"
 #include "plugin/configuration_record.h"
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 
 namespace avex {
 namespace {

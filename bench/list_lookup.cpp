@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "lists/manual_lists.h"
 #include "lists/partial_matcher.h"
 #include "lists/url.h"

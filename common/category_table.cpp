@@ -1,4 +1,4 @@
-#include "config/category_table.h"
+#include "common/category_table.h"
 
 #include <cstdio>
 

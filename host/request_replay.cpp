@@ -8,7 +8,7 @@
 #include <sstream>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "host/scanning_table.h"
 
 namespace avex::host {

@@ -1,4 +1,4 @@
-#include "lists/block_response.h"
+#include "responses/block_response.h"
 
 namespace avex {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "lists/response_set.h"
-#include "lists/response_tokens.h"
+#include "responses/response_set.h"
+#include "responses/response_tokens.h"
 
 namespace avex {
 

@@ -1,10 +1,10 @@
-#include "lists/block_response.h"
+#include "responses/block_response.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 
 namespace avex {
 namespace {

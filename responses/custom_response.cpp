@@ -1,8 +1,8 @@
-#include "lists/custom_response.h"
+#include "responses/custom_response.h"
 
 #include <utility>
 
-#include "lists/page_tags.h"
+#include "responses/page_tags.h"
 
 namespace avex {
 namespace {

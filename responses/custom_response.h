@@ -12,7 +12,7 @@
 #include <string_view>
 #include <utility>
 
-#include "lists/response_tokens.h"
+#include "responses/response_tokens.h"
 
 namespace avex {
 

@@ -1,12 +1,12 @@
-#include "lists/custom_response.h"
+#include "responses/custom_response.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
-#include "lists/response_set.h"
+#include "common/category_table.h"
+#include "responses/response_set.h"
 
 namespace avex {
 namespace {

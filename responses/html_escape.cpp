@@ -1,4 +1,4 @@
-#include "lists/html_escape.h"
+#include "responses/html_escape.h"
 
 namespace avex {
 

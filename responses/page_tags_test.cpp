@@ -1,4 +1,4 @@
-#include "lists/page_tags.h"
+#include "responses/page_tags.h"
 
 #include <gtest/gtest.h>
 

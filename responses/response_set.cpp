@@ -1,4 +1,4 @@
-#include "lists/response_set.h"
+#include "responses/response_set.h"
 
 #include <string>
 

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <map>
 
-#include "config/category_table.h"
-#include "lists/custom_response.h"
+#include "common/category_table.h"
+#include "responses/custom_response.h"
 
 namespace avex {
 

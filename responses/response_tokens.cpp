@@ -1,9 +1,9 @@
-#include "lists/response_tokens.h"
+#include "responses/response_tokens.h"
 
 #include <cstdio>
 #include <utility>
 
-#include "lists/html_escape.h"
+#include "responses/html_escape.h"
 
 namespace avex {
 namespace {

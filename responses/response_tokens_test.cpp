@@ -1,4 +1,4 @@
-#include "lists/response_tokens.h"
+#include "responses/response_tokens.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "lists/html_escape.h"
+#include "responses/html_escape.h"
 
 namespace avex {
 namespace {

@@ -1,4 +1,4 @@
-#include "lists/tag_content.h"
+#include "responses/tag_content.h"
 
 #include <algorithm>
 #include <cstddef>

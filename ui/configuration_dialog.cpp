@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "plugin/configuration_dialog.h"
-#include "plugin/result_codes.h"
-#include "ui/module_instance.h"
+#include "common/result_codes.h"
+#include "ui/framework/module_instance.h"
 
 namespace avex::ui {
 

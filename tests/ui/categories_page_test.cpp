@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/dialog_fixture.h"
 

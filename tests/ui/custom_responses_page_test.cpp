@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
-#include "lists/response_set.h"
+#include "common/category_table.h"
+#include "responses/response_set.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/dialog_fixture.h"
 
