@@ -34,7 +34,7 @@ python3 "$peer/gen_lists.py" "$work/lists" "$n" "$p" "$r"
 echo "== AVex ($target), $n sites, $n URLs, $p partials, $r requests"
 if [ "$target" = win32 ]; then
   # Wine's drive Z: is the Unix root; its console output ends lines with CR LF.
-  "$root/tests/wine-run" "$build/bench_list_lookup.exe" --peer "Z:$work/lists" | tr -d '\r' > "$work/avex.txt"
+  "$root/scripts/wine-run" "$build/bench_list_lookup.exe" --peer "Z:$work/lists" | tr -d '\r' > "$work/avex.txt"
 else
   "$build/bench_list_lookup" --peer "$work/lists" > "$work/avex.txt"
 fi

@@ -52,7 +52,7 @@ start_proxy() {
   local path=$build
   [ "$target" = win32 ] && path="Z:$build"
   if [ "$target" = win32 ]; then
-    (cd "$build" && exec "$root/tests/wine-run" "$build/$exe" proxy --listen 127.0.0.1:0 --stop-file "Z:$work/stop-$name" \
+    (cd "$build" && exec "$root/scripts/wine-run" "$build/$exe" proxy --listen 127.0.0.1:0 --stop-file "Z:$work/stop-$name" \
        --settings "$path/demo/settings.reg" --users "$path/demo/users.txt" --user alice "$@" </dev/null >"$work/$name.log" 2>&1) &
   else
     (cd "$build" && AVEX_REGISTRY="$work/registry-$name.reg" exec "$build/$exe" proxy --listen 127.0.0.1:0 \

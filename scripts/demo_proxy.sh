@@ -8,7 +8,7 @@ stage="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$stage/install"
 rm -rf traffic stop
-cp -r "$here/demo" traffic
+cp -r "$here/../tests/demo" traffic
 free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 proxy_port=8080
 python3 -c 'import socket; socket.socket().bind(("127.0.0.1", 8080))' 2>/dev/null || proxy_port="$(free_port)"

@@ -10,7 +10,7 @@ run() { "$here/wine-run" "$@" </dev/null | tr -d '\r'; }
 host() { run avexhost.exe "$@"; }
 
 cd "$stage/install"
-cp -r "$here/demo" traffic
+cp -r "$here/../tests/demo" traffic
 run reg delete 'HKLM\SOFTWARE\Orlo Ltd\Aurivex PlugIn' /f >/dev/null 2>&1 || true
 run regedit /S 'traffic\settings.reg' >/dev/null 2>&1
 export AVEX_TRACE=trace.txt
