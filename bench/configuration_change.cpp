@@ -242,7 +242,7 @@ void RunStep(const char* what, Requester* requester, TraceFile* trace, const Goa
   std::sort(times.begin(), times.end());
   const double longest = times.empty() ? 0 : times.back();
   const double p99 = times.empty() ? 0 : times[(times.size() * 99 + 99) / 100 - 1];
-  std::printf("  %s: %s, call %.3f s\n", what, host::ResultName(result), callSeconds);
+  std::printf("  %s: %s, call %.3f s\n", what, ResultName(result), callSeconds);
   std::printf("    requests meanwhile %zu, longest %.1f ms, 99th percentile %.2f ms\n", times.size(), longest, p99);
   if (save.saves == 0) {
     std::printf("    save: n/a (no save line in the trace)\n");

@@ -31,8 +31,10 @@
 #include <string>
 #include <vector>
 
+#include "common/result_codes.h"
 #include "host/dialog_tour.h"
 #include "host/plugin_exports.h"
+#include "host/plugin_library.h"
 #include "host/proxy/proxy_command.h"
 #include "host/proxy/proxy_settings.h"
 #include "host/record_edit.h"
@@ -154,7 +156,7 @@ void PrintInfoQueries(void* object) {
   for (uint32_t query : {4u, 5u, 32u}) {
     uint32_t answer = 0;
     const uint32_t result = table.GetInfo(object, query, &answer, sizeof answer);
-    std::printf("GetInfo(%u) = %s, answer %u\n", query, avex::host::ResultName(result), answer);
+    std::printf("GetInfo(%u) = %s, answer %u\n", query, avex::ResultName(result), answer);
   }
 }
 
@@ -177,7 +179,7 @@ void ApplyConfigurationFile(void* object, const std::string& path, bool console)
   }
   table.SetNoSaveFlag(object, console ? 1 : 0);
   const uint32_t result = table.ApplyConfiguration(object, record.data(), static_cast<uint32_t>(record.size()));
-  std::printf("ApplyConfiguration(%zu bytes) = %s\n", record.size(), avex::host::ResultName(result));
+  std::printf("ApplyConfiguration(%zu bytes) = %s\n", record.size(), avex::ResultName(result));
 }
 
 void WriteConfigurationFile(void* object, const std::string& path) {
@@ -188,7 +190,7 @@ void WriteConfigurationFile(void* object, const std::string& path) {
   size = length;
   const uint32_t result = table.GetConfiguration(object, record.data(), &size);
   std::ofstream(path, std::ios::binary).write(record.data(), static_cast<std::streamsize>(record.size()));
-  std::printf("GetConfiguration = %s, %u bytes written to %s\n", avex::host::ResultName(result), length, path.c_str());
+  std::printf("GetConfiguration = %s, %u bytes written to %s\n", avex::ResultName(result), length, path.c_str());
 }
 
 void ShowConfigurationDialog(void* object, const std::string& screens, const std::string& testUrl) {
@@ -200,22 +202,17 @@ void ShowConfigurationDialog(void* object, const std::string& screens, const std
   }
   const uint32_t result = avex::host::TableOf(object).ShowConfiguration(object, nullptr);
   tour.reset();
-  std::printf("ShowConfiguration = %s\n", avex::host::ResultName(result));
+  std::printf("ShowConfiguration = %s\n", avex::ResultName(result));
 }
 
 int Run(const Options& options) {
-  uint32_t error = 0;
-  avex::platform::LibraryHandle library = avex::platform::OpenLibrary(options.plugin, &error);
-  if (library == nullptr) {
-    std::printf("cannot load %s: error %u\n", options.plugin.c_str(), error);
-    return 1;
-  }
-  PluginExports plug;
+  avex::host::PluginLibrary plugin;
   std::string missing;
-  if (!avex::host::ResolvePluginExports(library, &plug, &missing)) {
-    std::printf("missing exports: %s\n", missing.c_str());
+  if (!plugin.Load(options.plugin, &missing)) {
+    std::printf("%s\n", missing.c_str());
     return 1;
   }
+  const PluginExports& plug = plugin.Exports();
   avex::host::UserDirectory users;
   if (!options.users.empty() && !users.Load(options.users, &missing)) {
     std::printf("%s\n", missing.c_str());
@@ -243,7 +240,7 @@ int Run(const Options& options) {
     table.SetLogger(object, &logger);
     if (!options.users.empty()) {
       const uint32_t result = table.SetUserDatabase(object, &users.Database());
-      std::printf("SetUserDatabase(%u records) = %s\n", users.Database().count, avex::host::ResultName(result));
+      std::printf("SetUserDatabase(%u records) = %s\n", users.Database().count, avex::ResultName(result));
     }
     PrintInfoQueries(object);
     if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.consoleFlag != 0);

@@ -41,7 +41,7 @@ class UserNameCaseTest : public avex::testing::LoadedPluginTest {
 
   void TearDown() override {
     if (object_ != nullptr) plug_.PlugReleaseInterface(object_);
-    if (library_ != nullptr) {
+    if (plugin_.Loaded()) {
       EXPECT_EQ(plug_.PlugStop(), 1);
     }
     LoadedPluginTest::TearDown();
