@@ -25,10 +25,10 @@ case "$target" in
   *) echo "usage: $0 [native|win32] [SECONDS]" >&2; exit 2 ;;
 esac
 cmake --preset native -S "$root" >/dev/null
-cmake --build --preset native --target bench_proxy_origin avexhost AVex csdk >/dev/null
+cmake --build --preset native --target bench_proxy_origin avexhost AVex csdk
 if [ "$target" = win32 ]; then
   cmake --preset win32 -S "$root" >/dev/null
-  cmake --build --preset win32 --target avexhost AVex csdk >/dev/null
+  cmake --build --preset win32 --target avexhost AVex csdk
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/avex-proxy-bench.XXXXXX")

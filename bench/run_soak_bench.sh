@@ -32,10 +32,10 @@ case "$target" in
 esac
 [[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || { echo "usage: $0 [native|win32] [SECONDS]" >&2; exit 2; }
 cmake --preset native -S "$root" >/dev/null
-cmake --build --preset native -j2 --target bench_proxy_origin bench_soak_records avexhost AVex csdk >/dev/null
+cmake --build --preset native -j2 --target bench_proxy_origin bench_soak_records avexhost AVex csdk
 if [ "$target" = win32 ]; then
   cmake --preset win32 -S "$root" >/dev/null
-  cmake --build --preset win32 -j2 --target avexhost AVex csdk >/dev/null
+  cmake --build --preset win32 -j2 --target avexhost AVex csdk
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/avex-soak-bench.XXXXXX")
