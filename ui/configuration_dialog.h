@@ -30,7 +30,6 @@ namespace avex::ui {
 class CConfigurationDialog final : public CTabDialog, private HelpTopicSource {
  public:
   static constexpr int kTreePaneWidth = 160;
-  static constexpr uint32_t kAboutHelpTopic = 6500;
 
   explicit CConfigurationDialog(PluginApplication& application);
   ~CConfigurationDialog() override;
