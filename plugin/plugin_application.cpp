@@ -186,7 +186,7 @@ void PluginApplication::ShowHelp(uint32_t context) {
                                                   kHelpContextCommand, context);
 }
 
-void PluginApplication::ContextHelpRequest(uint32_t, uint32_t) {
+void PluginApplication::ContextHelpRequest() {
   if (mainWindow_ == nullptr) return;
   ShowHelp(mainWindowTopics_ != nullptr ? mainWindowTopics_->ActiveHelpTopic() : IDH_ABOUT);
 }

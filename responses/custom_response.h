@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "responses/response_tokens.h"
 
@@ -31,7 +30,6 @@ class CustomResponse {
 
   int32_t CategoryId() const { return categoryId_; }
   const std::string& Description() const { return description_; }
-  void SetDescription(std::string description) { description_ = std::move(description); }
 
   // Index 0 stores `text` as it is, index 1 after removing page-structure
   // tags; any other index does nothing.

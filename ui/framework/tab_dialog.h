@@ -1,6 +1,6 @@
 // CTabDialog: a dialog that holds a tab sheet. It answers the window's help
-// request (F1) by asking the application's help handler for the context of
-// the active page's template.
+// request (F1) by asking the application's help handler for the active
+// page's topic.
 #pragma once
 
 #include "ui/framework/dialog.h"
@@ -14,8 +14,6 @@ namespace avex::ui {
 
 class CTabDialog : public Dialog {
  public:
-  static constexpr uint32_t kHelpContextBase = 0x20000;
-
   CTabDialog(int templateId, PluginApplication& application) : Dialog(templateId), application_(application) {}
 
   virtual CTabSheet* GetTabSheet() = 0;

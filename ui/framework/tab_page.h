@@ -23,11 +23,8 @@ class CTabPage : public Dialog {
   const std::string& Title() const { return title_; }
   int Icon() const { return icon_; }
 
-  virtual void OnPageActivated() {}
-  virtual void OnPageDeactivated() {}
   // True when the page window exists or could be created as a child of `sheet`.
   virtual bool EnsureCreated(HWND sheet);
-  virtual void OnTreeItemDoubleClick() {}
 
   bool PreTranslateMessage(MSG& message) override;
 

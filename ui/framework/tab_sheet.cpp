@@ -13,18 +13,14 @@ constexpr int kHeaderHeight = 20;
 constexpr int kTreeHeaderHeight = 22;
 constexpr int kIconSize = 16;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+// The page header runs from this grey into the dialog's face colour.
+constexpr COLORREF kPageHeaderStart = RGB(0x80, 0x80, 0x80);
 
 bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 }  // namespace
 
-CTabSheet::CTabSheet(const char* gradientLibrary)
-    : pageHeaderStart_(RGB(0x80, 0x80, 0x80)),
-      pageHeaderEnd_(GetSysColor(COLOR_BTNFACE)),
-      pageHeaderText_(GetSysColor(COLOR_CAPTIONTEXT)),
-      treeHeaderStart_(GetSysColor(COLOR_BTNFACE)),
-      treeHeaderEnd_(GetSysColor(COLOR_BTNFACE)),
-      treeHeaderText_(GetSysColor(COLOR_WINDOWTEXT)) {
+CTabSheet::CTabSheet(const char* gradientLibrary) {
   gradientLibrary_ = LoadLibraryA(gradientLibrary);
   if (gradientLibrary_ != nullptr) {
     gradientFill_ = reinterpret_cast<GradientFillEntry>(
@@ -129,7 +125,6 @@ bool CTabSheet::SetActivePage(int index) {
 
   if (CTabPage* showing = Page(activeIndex_)) {
     if (!showing->DoDataExchange(true)) return false;
-    showing->OnPageDeactivated();
     ShowWindow(showing->Handle(), SW_HIDE);
   }
 
@@ -143,50 +138,33 @@ bool CTabSheet::SetActivePage(int index) {
   page->DoDataExchange(false);
   pageHeaderTitle_ = page->Title();
   InvalidateRect(hwnd_, nullptr, TRUE);
-  page->OnPageActivated();
 
   activeIndex_ = index;
   SelectActiveItem();
   return true;
 }
 
-HTREEITEM CTabSheet::FindItem(HTREEITEM first, CTabPage* page) const {
-  for (HTREEITEM item = first; item != nullptr; item = TreeView_GetNextSibling(tree_, item)) {
+HTREEITEM CTabSheet::FindItem(CTabPage* page) const {
+  for (HTREEITEM item = TreeView_GetRoot(tree_); item != nullptr; item = TreeView_GetNextSibling(tree_, item)) {
     TVITEMA data = {};
     data.mask = TVIF_PARAM;
     data.hItem = item;
     SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
     if (reinterpret_cast<CTabPage*>(data.lParam) == page) return item;
-    if (HTREEITEM below = FindItem(TreeView_GetChild(tree_, item), page)) return below;
   }
   return nullptr;
 }
 
 void CTabSheet::SelectActiveItem() {
-  HTREEITEM item = FindItem(TreeView_GetRoot(tree_), Page(activeIndex_));
+  HTREEITEM item = FindItem(Page(activeIndex_));
   if (item != nullptr && TreeView_GetSelection(tree_) != item) TreeView_SelectItem(tree_, item);
 }
 
 LRESULT CTabSheet::OnTreeSelectionChanged(int, NMHDR* header, BOOL&) {
   const NMTREEVIEWA* change = reinterpret_cast<const NMTREEVIEWA*>(header);
   CTabPage* page = reinterpret_cast<CTabPage*>(change->itemNew.lParam);
-  if (page != nullptr) {
-    // A page that refuses its input stays, and so does its item.
-    if (!SetActivePage(page)) SelectActiveItem();
-  } else if (TreeView_GetChild(tree_, change->itemNew.hItem) != nullptr) {
-    TreeView_Expand(tree_, change->itemNew.hItem, TVE_EXPAND);
-  }
-  return 0;
-}
-
-LRESULT CTabSheet::OnTreeDoubleClick(int, NMHDR*, BOOL&) {
-  HTREEITEM item = TreeView_GetSelection(tree_);
-  if (item == nullptr) return 0;
-  TVITEMA data = {};
-  data.mask = TVIF_PARAM;
-  data.hItem = item;
-  SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-  if (CTabPage* page = reinterpret_cast<CTabPage*>(data.lParam)) page->OnTreeItemDoubleClick();
+  // A page that refuses its input stays, and so does its item.
+  if (page != nullptr && !SetActivePage(page)) SelectActiveItem();
   return 0;
 }
 
@@ -239,15 +217,13 @@ void CTabSheet::Paint(HDC dc, const RECT& client) const {
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 
   RECT treePane = {client.left, client.top, client.left + paneWidth, client.bottom};
+  RECT strip = {treePane.left, treePane.top, treePane.right, treePane.top + kTreeHeaderHeight};
+  InflateRect(&strip, -1, -1);
+  FillRect(dc, &strip, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &strip, EDGE_RAISED, BF_RECT);
+  DrawHeaderText(dc, strip, 5, "Configuration", GetSysColor(COLOR_WINDOWTEXT));
   RECT below = treePane;
-  if (showTreeHeader_) {
-    RECT strip = {treePane.left, treePane.top, treePane.right, treePane.top + kTreeHeaderHeight};
-    InflateRect(&strip, -1, -1);
-    FillGradient(dc, strip, treeHeaderStart_, treeHeaderEnd_);
-    DrawEdge(dc, &strip, EDGE_RAISED, BF_RECT);
-    DrawHeaderText(dc, strip, 5, "Configuration", treeHeaderText_);
-    below.top += kTreeHeaderHeight;
-  }
+  below.top += kTreeHeaderHeight;
   HBRUSH white = CreateSolidBrush(kWhite);
   FillRect(dc, &below, white);
   DeleteObject(white);
@@ -257,8 +233,9 @@ void CTabSheet::Paint(HDC dc, const RECT& client) const {
   pageHeader.left += 1;
   pageHeader.top += 1;
   pageHeader.right -= 1;
-  FillGradient(dc, pageHeader, pageHeaderStart_, pageHeaderEnd_);
-  if (pageHeaderStart_ == pageHeaderEnd_) DrawEdge(dc, &pageHeader, EDGE_RAISED, BF_RECT);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  FillGradient(dc, pageHeader, kPageHeaderStart, face);
+  if (kPageHeaderStart == face) DrawEdge(dc, &pageHeader, EDGE_RAISED, BF_RECT);
   int titleLeft = 5;
   if (images_ != nullptr) {
     const CTabPage* page = GetActivePage();
@@ -270,7 +247,7 @@ void CTabSheet::Paint(HDC dc, const RECT& client) const {
     }
     titleLeft = 22;
   }
-  DrawHeaderText(dc, pageHeader, titleLeft, pageHeaderTitle_, pageHeaderText_);
+  DrawHeaderText(dc, pageHeader, titleLeft, pageHeaderTitle_, GetSysColor(COLOR_CAPTIONTEXT));
 
   RECT pageFrame = {client.left + paneWidth + kPaneGap, client.top, client.right, client.bottom};
   DrawEdge(dc, &pageFrame, EDGE_SUNKEN, BF_RECT);

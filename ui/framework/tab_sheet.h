@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "ui/framework/message_map.h"
 #include "ui/framework/tab_page.h"
 #include "ui/framework/window_object.h"
@@ -21,7 +22,7 @@ namespace avex::ui {
 
 class CTabSheet : public WindowObject {
  public:
-  static constexpr int kTreeId = 0xffff;
+  static constexpr int kTreeId = IDC_SHEET_TREE;
   static constexpr int kTreeItemHeight = 19;
 
   // `gradientLibrary` supplies GradientFill; without it, or without the entry
@@ -44,7 +45,6 @@ class CTabSheet : public WindowObject {
   // The active page; the first page when none is active; null when empty.
   CTabPage* GetActivePage() const;
   CTabPage* Page(int index) const;
-  int ActiveIndex() const { return activeIndex_; }
   int PageCount() const { return static_cast<int>(pages_.size()); }
   HWND Tree() const { return tree_; }
   // The rectangle a page fills, in the sheet's client coordinates.
@@ -62,7 +62,6 @@ class CTabSheet : public WindowObject {
     MESSAGE_HANDLER(WM_NCHITTEST, OnHitTest)
     NOTIFY_HANDLER(kTreeId, TVN_SELCHANGEDA, OnTreeSelectionChanged)
     NOTIFY_HANDLER(kTreeId, TVN_SELCHANGEDW, OnTreeSelectionChanged)
-    NOTIFY_HANDLER(kTreeId, NM_DBLCLK, OnTreeDoubleClick)
   END_MSG_MAP()
 
  private:
@@ -73,12 +72,12 @@ class CTabSheet : public WindowObject {
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
   LRESULT OnHitTest(UINT, WPARAM, LPARAM, BOOL&) { return HTCLIENT; }
   LRESULT OnTreeSelectionChanged(int, NMHDR* header, BOOL&);
-  LRESULT OnTreeDoubleClick(int, NMHDR*, BOOL&);
 
   int TreePaneWidth(const RECT& client) const;
   // Places the tree in its pane, below the header strip.
   void LayoutTree();
-  HTREEITEM FindItem(HTREEITEM first, CTabPage* page) const;
+  // The tree item of `page` (every page's item is at the top level); null when none.
+  HTREEITEM FindItem(CTabPage* page) const;
   void SelectActiveItem();
   void FillGradient(HDC dc, const RECT& area, COLORREF start, COLORREF end) const;
   static void DrawHeaderText(HDC dc, const RECT& area, int left, const std::string& text, COLORREF colour);
@@ -89,13 +88,6 @@ class CTabSheet : public WindowObject {
   std::vector<CTabPage*> pages_;
   int activeIndex_ = -1;
   int treePaneWidth_ = -1;
-  COLORREF pageHeaderStart_;
-  COLORREF pageHeaderEnd_;
-  COLORREF pageHeaderText_;
-  COLORREF treeHeaderStart_;
-  COLORREF treeHeaderEnd_;
-  COLORREF treeHeaderText_;
-  bool showTreeHeader_ = true;
   std::string pageHeaderTitle_;
   HMODULE gradientLibrary_ = nullptr;
   GradientFillEntry gradientFill_ = nullptr;
