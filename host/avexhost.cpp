@@ -205,21 +205,8 @@ void ShowConfigurationDialog(void* object, const std::string& screens, const std
   std::printf("ShowConfiguration = %s\n", avex::ResultName(result));
 }
 
-int Run(const Options& options) {
-  avex::host::PluginLibrary plugin;
-  std::string missing;
-  if (!plugin.Load(options.plugin, &missing)) {
-    std::printf("%s\n", missing.c_str());
-    return 1;
-  }
-  const PluginExports& plug = plugin.Exports();
-  avex::host::UserDirectory users;
-  if (!options.users.empty() && !users.Load(options.users, &missing)) {
-    std::printf("%s\n", missing.c_str());
-    return 1;
-  }
-
-  std::printf("loaded %s: all eight exports present\n", options.plugin.c_str());
+// The entry points that answer before the start, then the start.
+void StartPlugin(const PluginExports& plug, const Options& options) {
   std::printf("PlugDisplayName() before the version = \"%s\"\n", plug.PlugDisplayName());
   std::printf("PlugApiVersion(%u) = %u\n", options.apiVersion, plug.PlugApiVersion(options.apiVersion));
   std::printf("PlugMode() = %u\n", plug.PlugMode());
@@ -230,37 +217,61 @@ int Run(const Options& options) {
   std::printf("PlugStart(%d, %d) = %d\n", options.startType, options.consoleFlag,
               plug.PlugStart(options.startType, options.consoleFlag));
   if (options.vendorKey) PrintVendorKey();
+}
 
+// One scanning object as the console or the engine process uses it between
+// requests: its information, the users, the configuration files and the dialog.
+void WorkConfigurationObject(const PluginExports& plug, const Options& options,
+                             const avex::host::UserDirectory& users, PrintingLogger* logger) {
   void* object = plug.PlugFabricateInterface();
   std::printf("PlugFabricateInterface() = %s\n", object ? "object" : "null");
+  if (object == nullptr) return;
+  const ScanningObjectTable& table = avex::host::TableOf(object);
+  PrintInfoRecord(object);
+  table.SetLogger(object, logger);
+  if (!options.users.empty()) {
+    const uint32_t result = table.SetUserDatabase(object, &users.Database());
+    std::printf("SetUserDatabase(%u records) = %s\n", users.Database().count, avex::ResultName(result));
+  }
+  PrintInfoQueries(object);
+  if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.consoleFlag != 0);
+  if (options.configure) ShowConfigurationDialog(object, options.screens, options.testUrl);
+  if (!options.configOut.empty()) WriteConfigurationFile(object, options.configOut);
+  std::printf("PlugReleaseInterface(object) = %d\n", plug.PlugReleaseInterface(object));
+}
+
+// The requests of the requests file, on a new object: it takes its snapshot
+// of the settings as they are now.
+void ReplayRequestFile(const PluginExports& plug, const Options& options, PrintingLogger* logger) {
+  void* requests = plug.PlugFabricateInterface();
+  if (requests == nullptr) return;
+  const ScanningObjectTable& table = avex::host::TableOf(requests);
+  table.SetLogger(requests, logger);
+  const char* trace = std::getenv("AVEX_TRACE");
+  avex::host::ReplayOptions replay{options.requests, trace ? trace : "", options.pages};
+  if (!replay.pagesFolder.empty()) std::filesystem::create_directories(replay.pagesFolder);
+  if (!avex::host::ReplayRequests(requests, replay)) std::printf("cannot read %s\n", options.requests.c_str());
+  plug.PlugReleaseInterface(requests);
+}
+
+int Run(const Options& options) {
+  avex::host::PluginLibrary plugin;
+  std::string problem;
+  if (!plugin.Load(options.plugin, &problem)) {
+    std::printf("%s\n", problem.c_str());
+    return 1;
+  }
+  avex::host::UserDirectory users;
+  if (!options.users.empty() && !users.Load(options.users, &problem)) {
+    std::printf("%s\n", problem.c_str());
+    return 1;
+  }
+  const PluginExports& plug = plugin.Exports();
+  std::printf("loaded %s: all eight exports present\n", options.plugin.c_str());
+  StartPlugin(plug, options);
   PrintingLogger logger;
-  if (object != nullptr) {
-    const ScanningObjectTable& table = avex::host::TableOf(object);
-    PrintInfoRecord(object);
-    table.SetLogger(object, &logger);
-    if (!options.users.empty()) {
-      const uint32_t result = table.SetUserDatabase(object, &users.Database());
-      std::printf("SetUserDatabase(%u records) = %s\n", users.Database().count, avex::ResultName(result));
-    }
-    PrintInfoQueries(object);
-    if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.consoleFlag != 0);
-    if (options.configure) ShowConfigurationDialog(object, options.screens, options.testUrl);
-    if (!options.configOut.empty()) WriteConfigurationFile(object, options.configOut);
-    std::printf("PlugReleaseInterface(object) = %d\n", plug.PlugReleaseInterface(object));
-  }
-  if (!options.requests.empty()) {
-    // A new object takes its snapshot of the settings as they are now.
-    void* requests = plug.PlugFabricateInterface();
-    if (requests != nullptr) {
-      const ScanningObjectTable& table = avex::host::TableOf(requests);
-      table.SetLogger(requests, &logger);
-      const char* trace = std::getenv("AVEX_TRACE");
-      avex::host::ReplayOptions replay{options.requests, trace ? trace : "", options.pages};
-      if (!replay.pagesFolder.empty()) std::filesystem::create_directories(replay.pagesFolder);
-      if (!avex::host::ReplayRequests(requests, replay)) std::printf("cannot read %s\n", options.requests.c_str());
-      plug.PlugReleaseInterface(requests);
-    }
-  }
+  WorkConfigurationObject(plug, options, users, &logger);
+  if (!options.requests.empty()) ReplayRequestFile(plug, options, &logger);
   std::printf("PlugReleaseInterface(null) = %d\n", plug.PlugReleaseInterface(nullptr));
   std::printf("PlugStop() = %d\n", plug.PlugStop());
   // The library stays loaded until the process ends, as with the real host.
