@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "config/category_table.h"
-#include "lists/block_response.h"
-#include "lists/page_tags.h"
+#include "common/category_table.h"
+#include "responses/block_response.h"
+#include "responses/page_tags.h"
 
 namespace {
 

@@ -46,12 +46,12 @@
 
 #include "bench/loaded_plugin.h"
 #include "bench/one_group_directory.h"
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "config/plugin_configuration.h"
 #include "host/request_replay.h"
 #include "host/scanning_table.h"
 #include "plugin/configuration_record.h"
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 
 namespace avex {
 namespace {
@@ -242,7 +242,7 @@ void RunStep(const char* what, Requester* requester, TraceFile* trace, const Goa
   std::sort(times.begin(), times.end());
   const double longest = times.empty() ? 0 : times.back();
   const double p99 = times.empty() ? 0 : times[(times.size() * 99 + 99) / 100 - 1];
-  std::printf("  %s: %s, call %.3f s\n", what, host::ResultName(result), callSeconds);
+  std::printf("  %s: %s, call %.3f s\n", what, ResultName(result), callSeconds);
   std::printf("    requests meanwhile %zu, longest %.1f ms, 99th percentile %.2f ms\n", times.size(), longest, p99);
   if (save.saves == 0) {
     std::printf("    save: n/a (no save line in the trace)\n");

@@ -4,7 +4,7 @@
 //       LookupManualClassification with 10, 1,000 and 100,000 entries in each
 //       list, against the walk that searches the lists themselves.
 //   bench_list_lookup --peer DIR [--seconds S]
-//       The shared peer workload of gen_lists.py in DIR: domains become the
+//       The peer workload of bench/peer_workload.py in DIR: domains become the
 //       site list, urls the URL list, partials the partial list, and every
 //       line of requests.txt is normalised and looked up, as a request's
 //       SetSource does. Prints lines in the form squidGuard's run prints them,
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "lists/manual_lists.h"
 #include "lists/partial_matcher.h"
 #include "lists/url.h"

@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "config/settings_store.h"
-#include "host/plugin_exports.h"
-#include "platform/modules.h"
+#include "host/plugin_library.h"
 #include "platform/registry.h"
 #include "plugin/plugin_names.h"
 
@@ -28,8 +27,10 @@ class LoadedPlugin {
   }
 
   ~LoadedPlugin() {
-    if (exports_.PlugStop != nullptr) exports_.PlugStop();
-    if (library_ != nullptr) platform::CloseLibrary(library_);
+    if (library_.Loaded()) {
+      library_.Exports().PlugStop();
+      library_.Close();
+    }
     for (size_t i = 0; i < keysBefore_.size(); ++i) {
       if (!keysBefore_[i]) platform::registry::DeleteKeyTree(kKeysThePluginCreates[i]);
     }
@@ -42,26 +43,13 @@ class LoadedPlugin {
   // engine too when `withEngine`); false, with the reason printed, when any
   // step fails.
   bool Start(bool withEngine) {
-    std::string self;
-    if (!platform::OwnModuleFileName(&self)) {
-      std::printf("cannot find this program's own path\n");
+    std::string error;
+    if (!library_.Load(host::PluginBesideThisProgram(), &error)) {
+      std::printf("%s\n", error.c_str());
       return false;
     }
-    const std::string path = self.substr(0, self.find_last_of("\\/") + 1) + kModuleName;
-    uint32_t error = 0;
-    library_ = platform::OpenLibrary(path, &error);
-    if (library_ == nullptr) {
-      std::printf("cannot load %s: error %u\n", path.c_str(), error);
-      return false;
-    }
-    std::string missing;
-    if (!host::ResolvePluginExports(library_, &exports_, &missing)) {
-      std::printf("%s lacks %s\n", path.c_str(), missing.c_str());
-      return false;
-    }
-    exports_.PlugApiVersion(2);
     const int32_t startType = withEngine ? 0 : 1;
-    if (exports_.PlugStart(startType, 0) == 1) return true;
+    if (library_.Start(startType, 0)) return true;
     std::printf("PlugStart(%d, 0) failed\n", static_cast<int>(startType));
     return false;
   }
@@ -71,13 +59,12 @@ class LoadedPlugin {
   bool SettingsStoredBefore() const { return keysBefore_[1]; }
 
   // A new scanning object; the plug-in destroys it at Release.
-  void* Fabricate() { return exports_.PlugFabricateInterface(); }
-  void Release(void* object) { exports_.PlugReleaseInterface(object); }
+  void* Fabricate() { return library_.Exports().PlugFabricateInterface(); }
+  void Release(void* object) { library_.Exports().PlugReleaseInterface(object); }
 
  private:
   std::vector<bool> keysBefore_;
-  platform::LibraryHandle library_ = nullptr;
-  host::PluginExports exports_;
+  host::PluginLibrary library_;
 };
 
 }  // namespace avex::bench

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "config/plugin_configuration.h"
-#include "host/plugin_exports.h"
+#include "host/plugin_library.h"
 #include "host/scanning_table.h"
 #include "host/win32/dialog_driver.h"
 #include "platform/modules.h"
@@ -143,16 +143,14 @@ int main(int argc, char** argv) {
     sizes.clear();
     for (int i = 1; i < argc; ++i) sizes.push_back(std::strtoul(argv[i], nullptr, 10));
   }
-  uint32_t error = 0;
-  avex::platform::LibraryHandle library = avex::platform::OpenLibrary(Directory() + "AVex.dll", &error);
-  avex::host::PluginExports plug;
-  std::string missing;
-  if (library == nullptr || !avex::host::ResolvePluginExports(library, &plug, &missing)) {
-    std::printf("cannot load AVex.dll (error %u) %s\n", error, missing.c_str());
+  avex::host::PluginLibrary plugin;
+  std::string error;
+  if (!plugin.Load(avex::host::PluginBesideThisProgram(), &error)) {
+    std::printf("%s\n", error.c_str());
     return 1;
   }
-  plug.PlugApiVersion(2);
-  plug.PlugStart(1, 1);
+  plugin.Start(1, 1);
+  const avex::host::PluginExports& plug = plugin.Exports();
   std::printf("Manual classifications page, entries in each of the three lists (seconds; working set MB)\n");
   std::printf("%10s %8s %8s %8s %8s %10s %10s\n", "entries", "open", "import", "export", "OK", "MB before",
               "MB open");

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_interfaces.h"
+#include "common/host_interfaces.h"
 
 namespace avex::bench {
 

@@ -64,7 +64,7 @@
 #include "lists/url.h"
 #include "platform/named_mutex.h"
 #include "plugin/configuration_record.h"
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 
 namespace avex {
 namespace {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The manual-list stage beside squidGuard: both decide the same synthetic lists
-# and requests (../shared/peer-bench/gen_lists.py) in one run, and the ratio of
+# and requests (bench/peer_workload.py) in one run, and the ratio of
 # their decisions per second is the result.
 #
 # Usage: bench/run_list_bench.sh [native|win32] [N_ENTRIES] [N_PARTIALS] [N_REQUESTS]
@@ -14,7 +14,6 @@ n=${2:-100000}
 p=${3:-1000}
 r=${4:-200000}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-peer=${AVEX_PEER_BENCH:-$root/../shared/peer-bench}
 build=${AVEX_BUILD_DIR:-$root/build/$target}
 
 case "$target" in
@@ -25,23 +24,23 @@ esac
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${toolchain[@]}" >/dev/null
 fi
-cmake --build "$build" --target bench_list_lookup >/dev/null
+cmake --build "$build" --target bench_list_lookup
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/avex-list-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-python3 "$peer/gen_lists.py" "$work/lists" "$n" "$p" "$r"
+python3 "$root/bench/peer_workload.py" "$work/lists" "$n" "$p" "$r"
 
 echo "== AVex ($target), $n sites, $n URLs, $p partials, $r requests"
 if [ "$target" = win32 ]; then
   # Wine's drive Z: is the Unix root; its console output ends lines with CR LF.
-  "$root/tests/wine-run" "$build/bench_list_lookup.exe" --peer "Z:$work/lists" | tr -d '\r' > "$work/avex.txt"
+  "$root/scripts/wine-run" "$build/bench_list_lookup.exe" --peer "Z:$work/lists" | tr -d '\r' > "$work/avex.txt"
 else
   "$build/bench_list_lookup" --peer "$work/lists" > "$work/avex.txt"
 fi
 cat "$work/avex.txt"
 
 echo "== squidGuard (native)"
-bash "$peer/run_squidguard.sh" "$work/sg" "$n" "$p" "$r" | tee "$work/sg.txt"
+bash "$root/bench/run_squidguard.sh" "$work/sg" "$n" "$p" "$r" | tee "$work/sg.txt"
 for list in domains urls partials requests.txt; do
   cmp -s "$work/lists/$list" "$work/sg/lists/$list" || { echo "the two runs saw different $list" >&2; exit 1; }
 done

@@ -25,10 +25,10 @@ case "$target" in
   *) echo "usage: $0 [native|win32] [SECONDS]" >&2; exit 2 ;;
 esac
 cmake --preset native -S "$root" >/dev/null
-cmake --build --preset native --target bench_proxy_origin avexhost AVex csdk >/dev/null
+cmake --build --preset native --target bench_proxy_origin avexhost AVex csdk
 if [ "$target" = win32 ]; then
   cmake --preset win32 -S "$root" >/dev/null
-  cmake --build --preset win32 --target avexhost AVex csdk >/dev/null
+  cmake --build --preset win32 --target avexhost AVex csdk
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/avex-proxy-bench.XXXXXX")
@@ -52,7 +52,7 @@ start_proxy() {
   local path=$build
   [ "$target" = win32 ] && path="Z:$build"
   if [ "$target" = win32 ]; then
-    (cd "$build" && exec "$root/tests/wine-run" "$build/$exe" proxy --listen 127.0.0.1:0 --stop-file "Z:$work/stop-$name" \
+    (cd "$build" && exec "$root/scripts/wine-run" "$build/$exe" proxy --listen 127.0.0.1:0 --stop-file "Z:$work/stop-$name" \
        --settings "$path/demo/settings.reg" --users "$path/demo/users.txt" --user alice "$@" </dev/null >"$work/$name.log" 2>&1) &
   else
     (cd "$build" && AVEX_REGISTRY="$work/registry-$name.reg" exec "$build/$exe" proxy --listen 127.0.0.1:0 \

@@ -32,10 +32,10 @@ case "$target" in
 esac
 [[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || { echo "usage: $0 [native|win32] [SECONDS]" >&2; exit 2; }
 cmake --preset native -S "$root" >/dev/null
-cmake --build --preset native -j2 --target bench_proxy_origin bench_soak_records avexhost AVex csdk >/dev/null
+cmake --build --preset native -j2 --target bench_proxy_origin bench_soak_records avexhost AVex csdk
 if [ "$target" = win32 ]; then
   cmake --preset win32 -S "$root" >/dev/null
-  cmake --build --preset win32 -j2 --target avexhost AVex csdk >/dev/null
+  cmake --build --preset win32 -j2 --target avexhost AVex csdk
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/avex-soak-bench.XXXXXX")
@@ -50,7 +50,7 @@ target_path() {
 # The target's avexhost with its arguments, from its build folder.
 run_host() {
   if [ "$target" = win32 ]; then
-    (cd "$build" && exec "$root/tests/wine-run" "$build/$exe" "$@")
+    (cd "$build" && exec "$root/scripts/wine-run" "$build/$exe" "$@")
   else
     (cd "$build" && exec "$build/$exe" "$@")
   fi
@@ -63,9 +63,9 @@ cleanup() {
   touch "$work/stop-quiet" "$work/stop-applying"
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   if [ "$target" = win32 ]; then
-    "$root/tests/wine-run" reg delete "$settings_key" /f >/dev/null 2>&1 || true
+    "$root/scripts/wine-run" reg delete "$settings_key" /f >/dev/null 2>&1 || true
     if [ "$settings_saved" = yes ]; then
-      "$root/tests/wine-run" reg import "Z:$work/settings-before.reg" >/dev/null 2>&1 || true
+      "$root/scripts/wine-run" reg import "Z:$work/settings-before.reg" >/dev/null 2>&1 || true
     fi
   fi
   rm -rf "$work"
@@ -74,10 +74,10 @@ trap cleanup EXIT
 
 # Both runs start from the plug-in's defaults.
 if [ "$target" = win32 ]; then
-  if "$root/tests/wine-run" reg export "$settings_key" "Z:$work/settings-before.reg" /y >/dev/null 2>&1; then
+  if "$root/scripts/wine-run" reg export "$settings_key" "Z:$work/settings-before.reg" /y >/dev/null 2>&1; then
     settings_saved=yes
   fi
-  "$root/tests/wine-run" reg delete "$settings_key" /f >/dev/null 2>&1 || true
+  "$root/scripts/wine-run" reg delete "$settings_key" /f >/dev/null 2>&1 || true
 fi
 run_host "$(target_path "$build/AVex.dll")" --start-type 1 config get "$(target_path "$work/defaults.rec")" >/dev/null
 "$native/bench_soak_records" "$work/defaults.rec" "$work/first.rec" "$work/second.rec" --entries 10000 --differing 100
@@ -107,7 +107,7 @@ resident_mb() {
 soak() {
   local name=$1; shift
   (cd "$build" && if [ "$target" = win32 ]; then
-     exec "$root/tests/wine-run" "$build/$exe" proxy --listen 127.0.0.1:0 --stop-file "Z:$work/stop-$name" \
+     exec "$root/scripts/wine-run" "$build/$exe" proxy --listen 127.0.0.1:0 --stop-file "Z:$work/stop-$name" \
        --user alice "$@" </dev/null >"$work/$name.log" 2>&1
    else
      exec "$build/$exe" proxy --listen 127.0.0.1:0 --stop-file "$work/stop-$name" --user alice "$@" \

@@ -15,7 +15,7 @@
 #include <iterator>
 #include <string>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "config/plugin_configuration.h"
 #include "plugin/configuration_record.h"
 

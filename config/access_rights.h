@@ -22,7 +22,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/host_interfaces.h"
+#include "common/host_interfaces.h"
 
 namespace avex {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "lists/manual_lists.h"
 
 namespace avex {

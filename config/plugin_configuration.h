@@ -8,7 +8,7 @@
 
 #include "config/access_rights.h"
 #include "config/filter_settings.h"
-#include "lists/response_set.h"
+#include "responses/response_set.h"
 
 namespace avex {
 

@@ -61,11 +61,7 @@ void WriteLists(const ManualLists& lists, StoredTreeBuilder* tree) {
 StoredTree SettingsImage(const PluginConfiguration& config) {
   const FilterSettings& settings = config.settings;
   StoredTreeBuilder tree;
-  tree.WriteDword("", "Use SafeSurf", settings.useSafeSurf);
-  tree.WriteDword("", "Use RSACI", settings.useRsaci);
-  tree.WriteDword("", "Use URL Cache", settings.useUrlCache);
-  tree.WriteDword("", "Use Static List Updates", settings.useStaticListUpdates);
-  tree.WriteDword("", "Use Static List Updates Interval", settings.staticListUpdateInterval);
+  for (const EngineSetting& engine : kEngineSettings) tree.WriteDword("", engine.valueName, settings.*engine.member);
   for (size_t row = 0; row < CategoryCount; ++row) {
     const int32_t id = CategoryTable[row].id;
     tree.WriteDword(kCategories, CategoryEnableValueName(id), settings.categories[row].enabled ? 1 : 0);

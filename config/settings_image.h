@@ -23,6 +23,22 @@ inline constexpr char kUrls[] = "Manual\\URLs";
 inline constexpr char kSites[] = "Manual\\Sites";
 inline constexpr char kUpdateServers[] = "Update Servers";
 inline constexpr char kLogging[] = "Logging";
+
+// The engine switches: DWORD values of the root key, one per member of
+// FilterSettings. The image writes each member; the load reads each one and
+// keeps the member as it is (FilterSettings' default, on a first load) when
+// the value is missing.
+struct EngineSetting {
+  const char* valueName;
+  uint32_t FilterSettings::*member;
+};
+inline constexpr EngineSetting kEngineSettings[] = {
+    {"Use SafeSurf", &FilterSettings::useSafeSurf},
+    {"Use RSACI", &FilterSettings::useRsaci},
+    {"Use URL Cache", &FilterSettings::useUrlCache},
+    {"Use Static List Updates", &FilterSettings::useStaticListUpdates},
+    {"Use Static List Updates Interval", &FilterSettings::staticListUpdateInterval},
+};
 }  // namespace settings_layout
 
 // Paths are below the root key. A response whose description names no key,

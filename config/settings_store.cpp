@@ -78,13 +78,9 @@ void ReadResponses(ResponseSet* responses, const IdOf& idOf) {
 
 void ReadEngineValues(FilterSettings* settings) {
   const RegistryKey root = RegistryKey::ForReading(kRootKey);
-  settings->useSafeSurf = root.QueryDword("Use SafeSurf").value_or(settings->useSafeSurf);
-  settings->useRsaci = root.QueryDword("Use RSACI").value_or(settings->useRsaci);
-  settings->useUrlCache = root.QueryDword("Use URL Cache").value_or(settings->useUrlCache);
-  settings->useStaticListUpdates =
-      root.QueryDword("Use Static List Updates").value_or(settings->useStaticListUpdates);
-  settings->staticListUpdateInterval =
-      root.QueryDword("Use Static List Updates Interval").value_or(settings->staticListUpdateInterval);
+  for (const EngineSetting& engine : kEngineSettings) {
+    settings->*engine.member = root.QueryDword(engine.valueName).value_or(settings->*engine.member);
+  }
 }
 
 void ReadLoggingAndUpdateServer(PluginConfiguration* config) {

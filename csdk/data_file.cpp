@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "csdk/engine_path.h"
+#include "platform/file_path.h"
 
 namespace avex::csdk {
 namespace {
@@ -18,7 +18,7 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 bool ReadDataFile(const std::string& path, const std::function<void(std::string_view line)>& entry) {
-  std::ifstream file(ResolvePath(path), std::ios::binary);
+  std::ifstream file(platform::ResolveFilePath(path), std::ios::binary);
   if (!file) return false;
   std::string line;
   while (std::getline(file, line)) {

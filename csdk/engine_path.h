@@ -1,8 +1,6 @@
-// Paths the engine is given: either separator, and on POSIX any letter case.
-//
-// The plug-in builds its paths with backslashes from a lower-cased copy of
-// its module path, so on a case-sensitive file system "urlcache" must still
-// find "URLCache". Plain functions; any thread.
+// Paths the engine builds from the directories it is given, which may end in
+// either separator. Opening them (either separator, and on POSIX any letter
+// case) is platform::ResolveFilePath's. Plain functions; any thread.
 #pragma once
 
 #include <string>
@@ -12,11 +10,5 @@ namespace avex::csdk {
 // `name` below the directory `directory`, with one separator between them
 // whether or not `directory` ends in one.
 std::string JoinPath(const std::string& directory, const std::string& name);
-
-// The path to open for `path`. Windows takes it as it is; POSIX turns
-// backslashes into slashes and replaces each component that does not exist
-// by a directory entry that equals it without regard to ASCII case (the
-// lexically smallest when several do).
-std::string ResolvePath(const std::string& path);
 
 }  // namespace avex::csdk

@@ -3,7 +3,7 @@
 #include "config/access_rights.h"
 #include "filter/event_log.h"
 #include "platform/trace.h"
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 
 namespace avex {
 

@@ -4,7 +4,7 @@
 
 #include "filter/decision_chain.h"
 #include "filter/filter_test_support.h"
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 
 namespace avex {
 namespace {

@@ -7,7 +7,7 @@
 #include "filter/event_log.h"
 #include "lists/url.h"
 #include "platform/trace.h"
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 
 namespace avex {
 

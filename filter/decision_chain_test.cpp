@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "filter/filter_test_support.h"
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 
 namespace avex {
 namespace {

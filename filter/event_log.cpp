@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "platform/thread_id.h"
 #include "platform/trace.h"
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "engine/engine_objects.h"
-#include "plugin/host_interfaces.h"
+#include "common/host_interfaces.h"
 
 namespace avex {
 

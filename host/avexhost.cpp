@@ -31,8 +31,10 @@
 #include <string>
 #include <vector>
 
+#include "common/result_codes.h"
 #include "host/dialog_tour.h"
 #include "host/plugin_exports.h"
+#include "host/plugin_library.h"
 #include "host/proxy/proxy_command.h"
 #include "host/proxy/proxy_settings.h"
 #include "host/record_edit.h"
@@ -154,7 +156,7 @@ void PrintInfoQueries(void* object) {
   for (uint32_t query : {4u, 5u, 32u}) {
     uint32_t answer = 0;
     const uint32_t result = table.GetInfo(object, query, &answer, sizeof answer);
-    std::printf("GetInfo(%u) = %s, answer %u\n", query, avex::host::ResultName(result), answer);
+    std::printf("GetInfo(%u) = %s, answer %u\n", query, avex::ResultName(result), answer);
   }
 }
 
@@ -177,7 +179,7 @@ void ApplyConfigurationFile(void* object, const std::string& path, bool console)
   }
   table.SetNoSaveFlag(object, console ? 1 : 0);
   const uint32_t result = table.ApplyConfiguration(object, record.data(), static_cast<uint32_t>(record.size()));
-  std::printf("ApplyConfiguration(%zu bytes) = %s\n", record.size(), avex::host::ResultName(result));
+  std::printf("ApplyConfiguration(%zu bytes) = %s\n", record.size(), avex::ResultName(result));
 }
 
 void WriteConfigurationFile(void* object, const std::string& path) {
@@ -188,7 +190,7 @@ void WriteConfigurationFile(void* object, const std::string& path) {
   size = length;
   const uint32_t result = table.GetConfiguration(object, record.data(), &size);
   std::ofstream(path, std::ios::binary).write(record.data(), static_cast<std::streamsize>(record.size()));
-  std::printf("GetConfiguration = %s, %u bytes written to %s\n", avex::host::ResultName(result), length, path.c_str());
+  std::printf("GetConfiguration = %s, %u bytes written to %s\n", avex::ResultName(result), length, path.c_str());
 }
 
 void ShowConfigurationDialog(void* object, const std::string& screens, const std::string& testUrl) {
@@ -200,29 +202,11 @@ void ShowConfigurationDialog(void* object, const std::string& screens, const std
   }
   const uint32_t result = avex::host::TableOf(object).ShowConfiguration(object, nullptr);
   tour.reset();
-  std::printf("ShowConfiguration = %s\n", avex::host::ResultName(result));
+  std::printf("ShowConfiguration = %s\n", avex::ResultName(result));
 }
 
-int Run(const Options& options) {
-  uint32_t error = 0;
-  avex::platform::LibraryHandle library = avex::platform::OpenLibrary(options.plugin, &error);
-  if (library == nullptr) {
-    std::printf("cannot load %s: error %u\n", options.plugin.c_str(), error);
-    return 1;
-  }
-  PluginExports plug;
-  std::string missing;
-  if (!avex::host::ResolvePluginExports(library, &plug, &missing)) {
-    std::printf("missing exports: %s\n", missing.c_str());
-    return 1;
-  }
-  avex::host::UserDirectory users;
-  if (!options.users.empty() && !users.Load(options.users, &missing)) {
-    std::printf("%s\n", missing.c_str());
-    return 1;
-  }
-
-  std::printf("loaded %s: all eight exports present\n", options.plugin.c_str());
+// The entry points that answer before the start, then the start.
+void StartPlugin(const PluginExports& plug, const Options& options) {
   std::printf("PlugDisplayName() before the version = \"%s\"\n", plug.PlugDisplayName());
   std::printf("PlugApiVersion(%u) = %u\n", options.apiVersion, plug.PlugApiVersion(options.apiVersion));
   std::printf("PlugMode() = %u\n", plug.PlugMode());
@@ -233,37 +217,61 @@ int Run(const Options& options) {
   std::printf("PlugStart(%d, %d) = %d\n", options.startType, options.consoleFlag,
               plug.PlugStart(options.startType, options.consoleFlag));
   if (options.vendorKey) PrintVendorKey();
+}
 
+// One scanning object as the console or the engine process uses it between
+// requests: its information, the users, the configuration files and the dialog.
+void WorkConfigurationObject(const PluginExports& plug, const Options& options,
+                             const avex::host::UserDirectory& users, PrintingLogger* logger) {
   void* object = plug.PlugFabricateInterface();
   std::printf("PlugFabricateInterface() = %s\n", object ? "object" : "null");
+  if (object == nullptr) return;
+  const ScanningObjectTable& table = avex::host::TableOf(object);
+  PrintInfoRecord(object);
+  table.SetLogger(object, logger);
+  if (!options.users.empty()) {
+    const uint32_t result = table.SetUserDatabase(object, &users.Database());
+    std::printf("SetUserDatabase(%u records) = %s\n", users.Database().count, avex::ResultName(result));
+  }
+  PrintInfoQueries(object);
+  if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.consoleFlag != 0);
+  if (options.configure) ShowConfigurationDialog(object, options.screens, options.testUrl);
+  if (!options.configOut.empty()) WriteConfigurationFile(object, options.configOut);
+  std::printf("PlugReleaseInterface(object) = %d\n", plug.PlugReleaseInterface(object));
+}
+
+// The requests of the requests file, on a new object: it takes its snapshot
+// of the settings as they are now.
+void ReplayRequestFile(const PluginExports& plug, const Options& options, PrintingLogger* logger) {
+  void* requests = plug.PlugFabricateInterface();
+  if (requests == nullptr) return;
+  const ScanningObjectTable& table = avex::host::TableOf(requests);
+  table.SetLogger(requests, logger);
+  const char* trace = std::getenv("AVEX_TRACE");
+  avex::host::ReplayOptions replay{options.requests, trace ? trace : "", options.pages};
+  if (!replay.pagesFolder.empty()) std::filesystem::create_directories(replay.pagesFolder);
+  if (!avex::host::ReplayRequests(requests, replay)) std::printf("cannot read %s\n", options.requests.c_str());
+  plug.PlugReleaseInterface(requests);
+}
+
+int Run(const Options& options) {
+  avex::host::PluginLibrary plugin;
+  std::string problem;
+  if (!plugin.Load(options.plugin, &problem)) {
+    std::printf("%s\n", problem.c_str());
+    return 1;
+  }
+  avex::host::UserDirectory users;
+  if (!options.users.empty() && !users.Load(options.users, &problem)) {
+    std::printf("%s\n", problem.c_str());
+    return 1;
+  }
+  const PluginExports& plug = plugin.Exports();
+  std::printf("loaded %s: all eight exports present\n", options.plugin.c_str());
+  StartPlugin(plug, options);
   PrintingLogger logger;
-  if (object != nullptr) {
-    const ScanningObjectTable& table = avex::host::TableOf(object);
-    PrintInfoRecord(object);
-    table.SetLogger(object, &logger);
-    if (!options.users.empty()) {
-      const uint32_t result = table.SetUserDatabase(object, &users.Database());
-      std::printf("SetUserDatabase(%u records) = %s\n", users.Database().count, avex::host::ResultName(result));
-    }
-    PrintInfoQueries(object);
-    if (!options.configIn.empty()) ApplyConfigurationFile(object, options.configIn, options.consoleFlag != 0);
-    if (options.configure) ShowConfigurationDialog(object, options.screens, options.testUrl);
-    if (!options.configOut.empty()) WriteConfigurationFile(object, options.configOut);
-    std::printf("PlugReleaseInterface(object) = %d\n", plug.PlugReleaseInterface(object));
-  }
-  if (!options.requests.empty()) {
-    // A new object takes its snapshot of the settings as they are now.
-    void* requests = plug.PlugFabricateInterface();
-    if (requests != nullptr) {
-      const ScanningObjectTable& table = avex::host::TableOf(requests);
-      table.SetLogger(requests, &logger);
-      const char* trace = std::getenv("AVEX_TRACE");
-      avex::host::ReplayOptions replay{options.requests, trace ? trace : "", options.pages};
-      if (!replay.pagesFolder.empty()) std::filesystem::create_directories(replay.pagesFolder);
-      if (!avex::host::ReplayRequests(requests, replay)) std::printf("cannot read %s\n", options.requests.c_str());
-      plug.PlugReleaseInterface(requests);
-    }
-  }
+  WorkConfigurationObject(plug, options, users, &logger);
+  if (!options.requests.empty()) ReplayRequestFile(plug, options, &logger);
   std::printf("PlugReleaseInterface(null) = %d\n", plug.PlugReleaseInterface(nullptr));
   std::printf("PlugStop() = %d\n", plug.PlugStop());
   // The library stays loaded until the process ends, as with the real host.

@@ -8,15 +8,13 @@
 #include <sstream>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
+#include "common/result_codes.h"
 #include "host/scanning_table.h"
 
 namespace avex::host {
 
 namespace {
-
-constexpr uint32_t kResultOk = 0x00000000;
-constexpr uint32_t kResultReject = 0x41000000;
 
 bool ReadFile(const std::string& path, std::string* bytes) {
   std::ifstream file(path, std::ios::binary);
@@ -62,9 +60,9 @@ Decision ReadDecision(uint32_t result, const std::string& trace, const std::stri
   Decision decision;
   const auto has = [&](const char* text) { return trace.find(text) != std::string::npos; };
   const auto idAfter = [&](const char* marker) { return std::strtol(Between(trace, marker, ' ').c_str(), nullptr, 10); };
-  if (result == 0x80000007) decision.stage = "user not filtered";
-  if (result == 0x8000000B) decision.stage = "content type";
-  if (result == 0x8000000A) decision.stage = "no source";
+  if (result == ResultIgnore) decision.stage = "user not filtered";
+  if (result == ResultNotApplicable) decision.stage = "content type";
+  if (result == ResultNoSource) decision.stage = "no source";
   if (has("Page allowed by Tarn")) {
     decision = {"manual list", CategoryAllowedLabel, "100"};
   } else if (has("by Tarn Classification list but not")) {
@@ -85,14 +83,14 @@ Decision ReadDecision(uint32_t result, const std::string& trace, const std::stri
     decision.score = percent.empty() ? "-" : std::to_string(std::atoi(percent.c_str()));
   } else if (has("Page accepted by Aurivex")) {
     decision.stage = "content score";
-  } else if (result == kResultOk || has("Page unclassified")) {
+  } else if (result == ResultOk || has("Page unclassified")) {
     decision.stage = has("Request for (") || has("Unable to construct") ? "engine lookup failed, scanned"
                                                                           : "lists found nothing, scanned";
   }
   if (decision.stage == "content score" && (has("Request for (") || has("Unable to construct"))) {
     decision.stage = "engine lookup failed, then content score";
   }
-  if (result == 0x80000006 && decision.stage == "-") decision.stage = "engine failure";
+  if (result == ResultFailed && decision.stage == "-") decision.stage = "engine failure";
   return decision;
 }
 
@@ -116,25 +114,6 @@ std::string BlockPage(void* object, uint32_t type) {
   if (table.GetResponse(object, type, &page[0], &size) != 0) return std::string();
   page.resize(length);
   return page;
-}
-
-const char* ResultName(uint32_t result) {
-  switch (result) {
-    case 0x00000000: return "ResultOk";
-    case 0x40000000: return "ResultPass";
-    case 0x41000000: return "ResultReject";
-    case 0x80000002: return "ResultInvalidParameter";
-    case 0x80000004: return "ResultNotReady";
-    case 0x80000005: return "ResultNotCompleted";
-    case 0x80000006: return "ResultFailed";
-    case 0x80000007: return "ResultIgnore";
-    case 0x80000009: return "ResultStateRefused";
-    case 0x8000000A: return "ResultNoSource";
-    case 0x8000000B: return "ResultNotApplicable";
-    case 0x8000000C: return "ResultNotSupported";
-    case 0x8000000D: return "ResultBufferTooSmall";
-    default: return "?";
-  }
 }
 
 bool ReplayRequests(void* object, const ReplayOptions& options) {
@@ -165,17 +144,17 @@ bool ReplayRequests(void* object, const ReplayOptions& options) {
     std::fflush(stdout);
     table.Reset(object, 1);
     uint32_t result = table.SetSource(object, url.c_str(), contentType, ParseAddress(fields[1]), user.c_str());
-    if (result == kResultOk) {
+    if (result == ResultOk) {
       std::string body;
       if (fields.size() > 4 && fields[4] != "-") ReadFile(DirectoryOf(options.requestsFile) + fields[4], &body);
       constexpr size_t kBlock = 4096;
-      for (size_t at = 0; at < body.size() && result == kResultOk; at += kBlock) {
+      for (size_t at = 0; at < body.size() && result == ResultOk; at += kBlock) {
         result = table.PutData(object, body.data() + at, static_cast<uint32_t>(std::min(kBlock, body.size() - at)));
       }
       result = table.CheckData(object);
     }
     std::string html, text;
-    if (result == kResultReject) {
+    if (result == ResultReject) {
       html = BlockPage(object, 1);
       text = BlockPage(object, 2);
     }
@@ -184,7 +163,7 @@ bool ReplayRequests(void* object, const ReplayOptions& options) {
     std::printf("%3d  %-6s %-11s %-13s %-18s %-6s %s\n     %s\n", number, user.c_str(), fields[1].c_str(),
                 ResultName(result) + 6, decision.category.c_str(), decision.score.c_str(), decision.stage.c_str(),
                 url.c_str());
-    if (result == kResultReject && !options.pagesFolder.empty()) {
+    if (result == ResultReject && !options.pagesFolder.empty()) {
       char name[16];
       std::snprintf(name, sizeof name, "%02d", number);
       const std::string base = options.pagesFolder + "/" + name;

@@ -31,7 +31,4 @@ bool ReplayRequests(void* object, const ReplayOptions& options);
 // empty when the plug-in gives none.
 std::string BlockPage(void* object, uint32_t type);
 
-// The name of a result code ("ResultReject").
-const char* ResultName(uint32_t result);
-
 }  // namespace avex::host

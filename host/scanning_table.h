@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/calling_conventions.h"
-#include "plugin/host_interfaces.h"
+#include "common/host_interfaces.h"
 
 namespace avex::host {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_interfaces.h"
+#include "common/host_interfaces.h"
 
 namespace avex::host {
 

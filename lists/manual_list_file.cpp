@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 
 namespace avex {
 

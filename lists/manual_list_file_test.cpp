@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 
 namespace avex {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "lists/url.h"
 #include "platform/code_page.h"
 

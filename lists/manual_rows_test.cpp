@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 
 namespace avex {
 namespace {

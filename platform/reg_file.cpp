@@ -151,10 +151,8 @@ bool ParseSection(const std::string& line, size_t pos, bool* remove, std::string
   return true;
 }
 
-}  // namespace
-
-bool Parse(const std::string& text, std::vector<Operation>* operations) {
-  operations->clear();
+// The lines of `text`, without their line ends (LF or CR LF).
+std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
   while (start <= text.size()) {
@@ -165,19 +163,66 @@ bool Parse(const std::string& text, std::vector<Operation>* operations) {
     lines.push_back(std::move(line));
     start = end + 1;
   }
+  return lines;
+}
 
+// The index of the header line (the first that is not blank) when it names
+// one of the two formats; lines.size() when it does not.
+size_t HeaderLine(const std::vector<std::string>& lines) {
   size_t first = 0;
   while (first < lines.size() && lines[first].find_first_not_of(" \t") == std::string::npos) ++first;
-  if (first == lines.size()) return false;
+  if (first == lines.size()) return first;
   std::string header = lines[first];
   if (header.compare(0, 3, "\xEF\xBB\xBF") == 0) header.erase(0, 3);
   while (!header.empty() && IsSpace(header.back())) header.pop_back();
-  if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") return false;
+  if (header != "REGEDIT4" && header != "Windows Registry Editor Version 5.00") return lines.size();
+  return first;
+}
+
+// Hex data may go on over lines that end with a backslash: appends them to
+// `line` and moves `*index` to the last one taken.
+void JoinContinuedHex(const std::vector<std::string>& lines, size_t* index, std::string* line) {
+  size_t last = line->find_last_not_of(" \t");
+  while (last != std::string::npos && (*line)[last] == '\\' && *index + 1 < lines.size()) {
+    line->erase(last);
+    const std::string& next = lines[++*index];
+    size_t from = next.find_first_not_of(" \t");
+    if (from != std::string::npos) *line += next.substr(from);
+    last = line->find_last_not_of(" \t");
+  }
+}
+
+// A value line of the current key, from `pos` (its first character) on:
+// false for a line that is not one, which the file format skips.
+bool ParseValueLine(const std::vector<std::string>& lines, size_t* index, size_t pos, Operation* op) {
+  std::string line = lines[*index];
+  if (line[pos] == '@') {
+    ++pos;
+  } else if (line[pos] == '"') {
+    if (!ReadQuoted(line, &pos, &op->name)) return false;
+  } else {
+    return false;
+  }
+  SkipSpaces(line, &pos);
+  if (pos == line.size() || line[pos] != '=') return false;
+  ++pos;
+  SkipSpaces(line, &pos);
+  if (line.compare(pos, 3, "hex") == 0) JoinContinuedHex(lines, index, &line);
+  return ParseData(line, pos, op);
+}
+
+}  // namespace
+
+bool Parse(const std::string& text, std::vector<Operation>* operations) {
+  operations->clear();
+  const std::vector<std::string> lines = SplitLines(text);
+  const size_t header = HeaderLine(lines);
+  if (header == lines.size()) return false;
 
   bool inKey = false;
   std::string currentKey;
-  for (size_t i = first + 1; i < lines.size(); ++i) {
-    std::string line = lines[i];
+  for (size_t i = header + 1; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
     size_t pos = 0;
     SkipSpaces(line, &pos);
     if (pos == line.size() || line[pos] == ';' || line[pos] == '#') continue;
@@ -201,30 +246,7 @@ bool Parse(const std::string& text, std::vector<Operation>* operations) {
     if (!inKey) continue;
     Operation op;
     op.key = currentKey;
-    if (line[pos] == '@') {
-      ++pos;
-    } else if (line[pos] == '"') {
-      if (!ReadQuoted(line, &pos, &op.name)) continue;
-    } else {
-      continue;
-    }
-    SkipSpaces(line, &pos);
-    if (pos == line.size() || line[pos] != '=') continue;
-    ++pos;
-    SkipSpaces(line, &pos);
-    // Hex data may go on over lines that end with a backslash.
-    if (line.compare(pos, 3, "hex") == 0) {
-      size_t last = line.find_last_not_of(" \t");
-      while (last != std::string::npos && line[last] == '\\' && i + 1 < lines.size()) {
-        line.erase(last);
-        const std::string& next = lines[++i];
-        size_t from = next.find_first_not_of(" \t");
-        if (from != std::string::npos) line += next.substr(from);
-        last = line.find_last_not_of(" \t");
-      }
-    }
-    if (!ParseData(line, pos, &op)) continue;
-    operations->push_back(std::move(op));
+    if (ParseValueLine(lines, &i, pos, &op)) operations->push_back(std::move(op));
   }
   return true;
 }

@@ -1,7 +1,7 @@
 // The native build has no user interface.
 #include "plugin/configuration_dialog.h"
 
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 
 namespace avex {
 

@@ -1,5 +1,6 @@
 #include "plugin/plugin_application.h"
 
+#include "common/help_contexts.h"
 #include "config/settings_store.h"
 #include "engine/engine_library.h"
 #include "engine/engine_setup.h"
@@ -17,7 +18,6 @@ namespace {
 constexpr uint16_t kHtmlHelpOrdinal = 14;
 constexpr uint32_t kHelpContextCommand = 15;
 constexpr size_t kInstallDirectoryBufferBytes = 260;
-constexpr uint32_t kAboutHelpTopic = 6500;
 
 using HtmlHelpEntry = void*(AVEX_STDCALL*)(void* window, const char* file, uint32_t command,
                                            uintptr_t data);
@@ -186,9 +186,9 @@ void PluginApplication::ShowHelp(uint32_t context) {
                                                   kHelpContextCommand, context);
 }
 
-void PluginApplication::ContextHelpRequest(uint32_t, uint32_t) {
+void PluginApplication::ContextHelpRequest() {
   if (mainWindow_ == nullptr) return;
-  ShowHelp(mainWindowTopics_ != nullptr ? mainWindowTopics_->ActiveHelpTopic() : kAboutHelpTopic);
+  ShowHelp(mainWindowTopics_ != nullptr ? mainWindowTopics_->ActiveHelpTopic() : IDH_ABOUT);
 }
 
 }  // namespace avex

@@ -103,10 +103,8 @@ class PluginApplication {
   void UnregisterObject(ScanningInterface* object);
 
   // The application-level context-help request (F1): opens the topic of the
-  // main window's active page. The context value and the help command are
-  // those of the request and do not choose the topic. Does nothing without a
-  // main window.
-  void ContextHelpRequest(uint32_t context, uint32_t command);
+  // main window's active page. Does nothing without a main window.
+  void ContextHelpRequest();
 
   // The window that owns help windows, and the source of the topic that F1
   // opens: the configuration dialog while it runs; null, null afterwards.

@@ -8,7 +8,7 @@
 #include "filter/event_log.h"
 #include "filter/content_scanning.h"
 #include "filter/decision_chain.h"
-#include "lists/block_response.h"
+#include "responses/block_response.h"
 #include "platform/trace.h"
 #include "plugin/configuration_dialog.h"
 #include "plugin/plugin_application.h"

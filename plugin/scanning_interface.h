@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "config/filter_settings.h"
 #include "filter/filter_context.h"
 #include "filter/request_state.h"

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <new>
 
-#include "plugin/host_interfaces.h"
-#include "plugin/result_codes.h"
+#include "common/host_interfaces.h"
+#include "common/result_codes.h"
 
 namespace avex {
 

@@ -19,8 +19,10 @@
 #define IDB_PRODUCT 116
 #define IDB_CONFIGURATION_IMAGES 130
 
-// Configuration dialog (107). The sheet takes over the placeholder control.
+// Configuration dialog (107). The sheet takes over the placeholder control
+// and creates its navigation tree in it.
 #define IDC_SHEET_PLACEHOLDER 1022
+#define IDC_SHEET_TREE 0xffff
 #define IDC_CONFIGURATION_OK 1000
 #define IDC_CONFIGURATION_CANCEL 1001
 #define IDC_CONFIGURATION_HELP 1007

@@ -47,8 +47,7 @@ class ConfigurationRefusalTest : public testing::LoadedPluginTest {
     plug_.PlugReleaseInterface(object_);
     object_ = nullptr;
     plug_.PlugStop();
-    platform::CloseLibrary(library_);
-    library_ = nullptr;
+    plugin_.Close();
   }
 
   const host::ScanningObjectTable& Slots() { return host::TableOf(object_); }

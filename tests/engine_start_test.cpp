@@ -103,8 +103,7 @@ TEST_F(EngineStartTest, OnlyTheFatalStepsFailTheStart) {
     plug_.PlugApiVersion(2);
     EXPECT_EQ(plug_.PlugStart(0, 0), c.started) << c.faults;
     EXPECT_EQ(plug_.PlugStop(), 1);
-    avex::platform::CloseLibrary(library_);
-    library_ = nullptr;
+    plugin_.Close();
   }
 }
 
@@ -122,8 +121,7 @@ TEST_F(EngineStartTest, MissingEngineLibraryFailsTheStartWithTheLoadErrorCode) {
     plug_.PlugApiVersion(2);
     EXPECT_EQ(plug_.PlugStart(0, 0), 0);
     EXPECT_EQ(plug_.PlugStop(), 1);
-    avex::platform::CloseLibrary(library_);
-    library_ = nullptr;
+    plugin_.Close();
   }
   std::ifstream traced(trace);
   const std::string text((std::istreambuf_iterator<char>(traced)), std::istreambuf_iterator<char>());

@@ -9,8 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/plugin_exports.h"
-#include "platform/modules.h"
+#include "host/plugin_library.h"
 #include "platform/platform_test_util.h"
 #include "platform/registry.h"
 #include "tests/test_paths.h"
@@ -36,7 +35,7 @@ class LoadedPluginTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (library_ != nullptr) platform::CloseLibrary(library_);
+    plugin_.Close();
     ClearKeys();
 #if !defined(_WIN32)
     platform::test::UnsetEnv("AVEX_REGISTRY");
@@ -46,11 +45,8 @@ class LoadedPluginTest : public ::testing::Test {
 
   // Loads AVex.dll from `directory` (with its trailing separator).
   void Load(const std::string& directory = ProgramDirectory()) {
-    uint32_t error = 0;
-    library_ = platform::OpenLibrary(directory + "AVex.dll", &error);
-    ASSERT_NE(library_, nullptr) << "error " << error;
-    std::string missing;
-    ASSERT_TRUE(host::ResolvePluginExports(library_, &plug_, &missing)) << missing;
+    std::string error;
+    ASSERT_TRUE(plugin_.Load(directory + "AVex.dll", &error)) << error;
   }
 
   // The folder of the loaded library, without the trailing separator.
@@ -66,8 +62,8 @@ class LoadedPluginTest : public ::testing::Test {
     platform::registry::DeleteKeyTree(kHostSettingsKey);
   }
 
-  platform::LibraryHandle library_ = nullptr;
-  host::PluginExports plug_;
+  host::PluginLibrary plugin_;
+  const host::PluginExports& plug_ = plugin_.Exports();
   std::string registryFile_;
 };
 

@@ -9,19 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "common/result_codes.h"
 #include "host/scanning_table.h"
-#include "platform/registry.h"
 #include "platform/thread_with_stack.h"
-#include "tests/loaded_plugin.h"
+#include "tests/filtered_users_test_support.h"
 
 namespace {
 
-namespace registry = avex::platform::registry;
 using avex::HostUserDatabase;
 using avex::HostUserRecord;
+using avex::ResultIgnore;
+using avex::ResultOk;
 
-constexpr uint32_t kOk = 0;
-constexpr uint32_t kIgnore = 0x80000007;
 constexpr int kChainGroups = 20000;
 constexpr int kDiamondLevels = 23;
 constexpr size_t kSmallStackBytes = 256 * 1024;
@@ -103,42 +102,16 @@ struct Case {
   bool filtered;
 };
 
-class NestedGroupsTest : public avex::testing::LoadedPluginTest {
+class NestedGroupsTest : public avex::testing::FilteredUsersTest {
  protected:
-  // Stored settings (so the published names default to unfiltered), filtering
-  // for chosen users and groups only, and these names filtered.
-  void StartWithFiltered(const std::vector<std::string>& filtered) {
-    const std::string rights = std::string(avex::testing::kSettingsKey) + "\\AccessRights";
-    registry::WriteDword(avex::testing::kSettingsKey, "RegVersion", 3);
-    registry::WriteDword(rights, "Apply to all users", 0);
-    for (size_t i = 0; i < filtered.size(); ++i) {
-      const std::string recipient = rights + "\\Recipient" + std::to_string(i);
-      registry::WriteString(recipient, "Name", filtered[i].c_str());
-      registry::WriteDword(recipient, "State", 1);
-    }
-    Load();
-    plug_.PlugApiVersion(2);
-    ASSERT_EQ(plug_.PlugStart(1, 0), 1);  // no engine: a filtered user's request asks for its data
-    object_ = plug_.PlugFabricateInterface();
-    ASSERT_NE(object_, nullptr);
-  }
-
-  void TearDown() override {
-    if (object_ != nullptr) plug_.PlugReleaseInterface(object_);
-    if (library_ != nullptr) {
-      EXPECT_EQ(plug_.PlugStop(), 1);
-    }
-    LoadedPluginTest::TearDown();
-  }
-
   // Publishes the directory and asks for every case, on the calling thread.
   void PublishAndCheck(HostDirectory* directory, const std::vector<Case>& cases) {
     const avex::host::ScanningObjectTable& slots = avex::host::TableOf(object_);
-    ASSERT_EQ(slots.SetUserDatabase(object_, directory->Database()), kOk);
+    ASSERT_EQ(slots.SetUserDatabase(object_, directory->Database()), ResultOk);
     for (const Case& c : cases) {
       slots.Reset(object_, 1);
       const uint32_t result = slots.SetSource(object_, "http://www.example.com/", "text/html", 0, c.user.c_str());
-      EXPECT_EQ(result, c.filtered ? kOk : kIgnore) << c.user;
+      EXPECT_EQ(result, c.filtered ? ResultOk : ResultIgnore) << c.user;
     }
   }
 
@@ -147,8 +120,6 @@ class NestedGroupsTest : public avex::testing::LoadedPluginTest {
     PublishAndCheck(directory, cases);
     ASSERT_TRUE(avex::platform::RunOnThreadWithStack(kSmallStackBytes, [&] { PublishAndCheck(directory, cases); }));
   }
-
-  void* object_ = nullptr;
 };
 
 const std::string kMiddle = std::to_string(kChainGroups / 2);

@@ -16,7 +16,7 @@
 #include "platform/named_mutex.h"
 #include "platform/registry.h"
 #include "plugin/configuration_record.h"
-#include "plugin/host_interfaces.h"
+#include "common/host_interfaces.h"
 #include "tests/loaded_plugin.h"
 
 namespace {

@@ -6,54 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "common/result_codes.h"
 #include "host/scanning_table.h"
-#include "platform/registry.h"
-#include "tests/loaded_plugin.h"
+#include "tests/filtered_users_test_support.h"
 
 namespace {
 
-namespace registry = avex::platform::registry;
 using avex::HostUserDatabase;
 using avex::HostUserRecord;
+using avex::ResultIgnore;
+using avex::ResultOk;
 
-constexpr uint32_t kOk = 0;
-constexpr uint32_t kIgnore = 0x80000007;
-
-class UserNameCaseTest : public avex::testing::LoadedPluginTest {
+class UserNameCaseTest : public avex::testing::FilteredUsersTest {
  protected:
-  // Stored settings that filter only chosen users: these names, spelled as
-  // the host publishes them.
-  void StartWithFiltered(const std::vector<std::string>& filtered) {
-    const std::string rights = std::string(avex::testing::kSettingsKey) + "\\AccessRights";
-    registry::WriteDword(avex::testing::kSettingsKey, "RegVersion", 3);
-    registry::WriteDword(rights, "Apply to all users", 0);
-    for (size_t i = 0; i < filtered.size(); ++i) {
-      const std::string recipient = rights + "\\Recipient" + std::to_string(i);
-      registry::WriteString(recipient, "Name", filtered[i].c_str());
-      registry::WriteDword(recipient, "State", 1);
-    }
-    Load();
-    plug_.PlugApiVersion(2);
-    ASSERT_EQ(plug_.PlugStart(1, 0), 1);  // no engine: a filtered user's request asks for its data
-    object_ = plug_.PlugFabricateInterface();
-    ASSERT_NE(object_, nullptr);
-  }
-
-  void TearDown() override {
-    if (object_ != nullptr) plug_.PlugReleaseInterface(object_);
-    if (library_ != nullptr) {
-      EXPECT_EQ(plug_.PlugStop(), 1);
-    }
-    LoadedPluginTest::TearDown();
-  }
-
   uint32_t Request(const char* user) {
     const avex::host::ScanningObjectTable& slots = avex::host::TableOf(object_);
     slots.Reset(object_, 1);
     return slots.SetSource(object_, "http://www.example.com/", "text/html", 0, user);
   }
-
-  void* object_ = nullptr;
 };
 
 TEST_F(UserNameCaseTest, CapitalisedUsersAndMembersAreFilteredInAnyCase) {
@@ -69,18 +39,18 @@ TEST_F(UserNameCaseTest, CapitalisedUsersAndMembersAreFilteredInAnyCase) {
   };
   HostUserRecord* top[] = {&records[0], &records[1], &records[2], &records[3], &records[4]};
   const HostUserDatabase database{5, top};
-  ASSERT_EQ(avex::host::TableOf(object_).SetUserDatabase(object_, &database), kOk);
+  ASSERT_EQ(avex::host::TableOf(object_).SetUserDatabase(object_, &database), ResultOk);
 
   struct Case {
     const char* user;
     uint32_t result;
   };
   const Case cases[] = {
-      {"jsmith", kOk},      {"JSMITH", kOk},      {"JSmith", kOk},
-      {"j\xF6rg", kOk},     {"J\xD6RG", kOk},     {"j\xD6rg", kOk},  // jörg, JÖRG, jÖrg
-      {"mkim", kOk},        {"MKIM", kOk},        // a direct member of the filtered group
-      {"staff", kOk},       {"ann", kIgnore},     {"ANN", kIgnore},
-      {"jsmit", kIgnore},   {"jorg", kIgnore},
+      {"jsmith", ResultOk},      {"JSMITH", ResultOk},      {"JSmith", ResultOk},
+      {"j\xF6rg", ResultOk},     {"J\xD6RG", ResultOk},     {"j\xD6rg", ResultOk},  // jörg, JÖRG, jÖrg
+      {"mkim", ResultOk},        {"MKIM", ResultOk},        // a direct member of the filtered group
+      {"staff", ResultOk},       {"ann", ResultIgnore},     {"ANN", ResultIgnore},
+      {"jsmit", ResultIgnore},   {"jorg", ResultIgnore},
   };
   for (const Case& c : cases) EXPECT_EQ(Request(c.user), c.result) << c.user;
 }

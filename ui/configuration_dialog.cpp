@@ -2,9 +2,10 @@
 
 #include <stdexcept>
 
+#include "common/help_contexts.h"
+#include "common/result_codes.h"
 #include "plugin/configuration_dialog.h"
-#include "plugin/result_codes.h"
-#include "ui/module_instance.h"
+#include "ui/framework/module_instance.h"
 
 namespace avex::ui {
 
@@ -19,11 +20,14 @@ CConfigurationDialog::CConfigurationDialog(PluginApplication& application)
       loggingPage_(draft_),
       testUrlPage_(categoriesPage_, manualClassificationsPage_, *this),
       loggingPageShown_(draft_.hostLoggingCapable != 0) {
-  pageTable_ = {{&categoriesPage_, 6510},   {&manualClassificationsPage_, 6520},
-                {&userSetupPage_, 6530},    {&miscSettingsPage_, 6540},
-                {&customResponsesPage_, 6550}, {&testUrlPage_, 6560}};
-  if (loggingPageShown_) pageTable_.push_back({&loggingPage_, 6570});
-  pageTable_.push_back({&aboutPage_, kAboutHelpTopic});
+  pageTable_ = {{&categoriesPage_, IDH_FILTERED_CATEGORIES},
+                {&manualClassificationsPage_, IDH_MANUAL_CLASSIFICATIONS},
+                {&userSetupPage_, IDH_USER_SETUP},
+                {&miscSettingsPage_, IDH_MISC_SETTINGS},
+                {&customResponsesPage_, IDH_CUSTOM_RESPONSES},
+                {&testUrlPage_, IDH_TEST_URL}};
+  if (loggingPageShown_) pageTable_.push_back({&loggingPage_, IDH_LOGGING});
+  pageTable_.push_back({&aboutPage_, IDH_ABOUT});
 }
 
 CConfigurationDialog::~CConfigurationDialog() {
@@ -54,7 +58,7 @@ uint32_t CConfigurationDialog::ActiveHelpTopic() const {
   for (const PageEntry& entry : pageTable_) {
     if (entry.page == active) return entry.helpTopic;
   }
-  return kAboutHelpTopic;
+  return IDH_ABOUT;
 }
 
 CTabPage* CConfigurationDialog::ApplyPages() {

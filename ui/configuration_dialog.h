@@ -12,17 +12,17 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "ui/about_page.h"
-#include "ui/categories_page.h"
-#include "ui/configuration_images.h"
-#include "ui/custom_responses_page.h"
-#include "ui/logging_page.h"
-#include "ui/manual_classifications_page.h"
-#include "ui/misc_settings_page.h"
-#include "ui/tab_dialog.h"
-#include "ui/tab_sheet.h"
-#include "ui/test_url_page.h"
-#include "ui/user_setup_page.h"
+#include "ui/pages/about_page.h"
+#include "ui/pages/categories_page.h"
+#include "ui/framework/configuration_images.h"
+#include "ui/pages/custom_responses_page.h"
+#include "ui/pages/logging_page.h"
+#include "ui/pages/manual_classifications_page.h"
+#include "ui/pages/misc_settings_page.h"
+#include "ui/framework/tab_dialog.h"
+#include "ui/framework/tab_sheet.h"
+#include "ui/pages/test_url_page.h"
+#include "ui/pages/user_setup_page.h"
 #include "plugin/plugin_application.h"
 
 namespace avex::ui {
@@ -30,7 +30,6 @@ namespace avex::ui {
 class CConfigurationDialog final : public CTabDialog, private HelpTopicSource {
  public:
   static constexpr int kTreePaneWidth = 160;
-  static constexpr uint32_t kAboutHelpTopic = 6500;
 
   explicit CConfigurationDialog(PluginApplication& application);
   ~CConfigurationDialog() override;

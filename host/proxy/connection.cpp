@@ -160,8 +160,8 @@ bool Connection::Forward(ProxyRequest& request, RequestRecord* record) {
   if (!upstream_.Exchange(target.host, target.port, request, &reply, settings_.upstreamTimeout, &failure)) {
     // A URL that the plug-in blocks stays blocked while its server is down.
     if (session_ && session_->Ready() &&
-        session_->Begin(record->url, nullptr, clientAddress_, record->user) == kResultReject) {
-      record->result = ResultName(kResultReject);
+        session_->Begin(record->url, nullptr, clientAddress_, record->user) == ResultReject) {
+      record->result = ResultName(ResultReject);
       return SendBlockPage(session_->BlockPage(), keepAlive, record);
     }
     record->result = failure.timedOut ? "upstream-timeout" : "upstream-unreachable";
@@ -180,10 +180,10 @@ bool Connection::Forward(ProxyRequest& request, RequestRecord* record) {
     const std::string contentType = type != parser.get().end() ? std::string(type->value()) : std::string();
     uint32_t result = session_->Begin(record->url, type != parser.get().end() ? contentType.c_str() : nullptr,
                                       clientAddress_, record->user);
-    if (result == kResultOk && !parser.is_done()) {
+    if (result == ResultOk && !parser.is_done()) {
       const bool read = ReadAhead(io_, parser, upstream_, kDecisionHold, settings_.upstreamTimeout, &held,
                                   [&](const char* data, size_t size) {
-                                    if (result == kResultOk) result = session_->PutData(data, size);
+                                    if (result == ResultOk) result = session_->PutData(data, size);
                                   });
       if (!read) {
         upstream_.Close();
@@ -194,7 +194,7 @@ bool Connection::Forward(ProxyRequest& request, RequestRecord* record) {
       result = session_->CheckData();
     }
     record->result = ResultName(result);
-    if (result == kResultReject) {
+    if (result == ResultReject) {
       upstream_.KeepFor(parser.is_done() && parser.get().keep_alive());
       return SendBlockPage(session_->BlockPage(), keepAlive, record);
     }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "host/proxy/line_output.h"
-#include "plugin/host_interfaces.h"
+#include "common/host_interfaces.h"
 
 namespace avex::host::proxy {
 

@@ -1,12 +1,12 @@
 // The plug-in as the proxy holds it for all its connections: the loaded
-// library's exports, the users it publishes, the event printer every
-// scanning object logs to, and a count of the objects fabricated and released.
+// library, the users it publishes, the event printer every scanning object
+// logs to, and a count of the objects fabricated and released.
 #pragma once
 
 #include <atomic>
 #include <string>
 
-#include "host/plugin_exports.h"
+#include "host/plugin_library.h"
 #include "host/proxy/event_printer.h"
 #include "host/user_directory.h"
 
@@ -15,7 +15,9 @@ namespace avex::host::proxy {
 struct PluginHost {
   explicit PluginHost(LineOutput* output) : events(output) {}
 
-  PluginExports exports;
+  const PluginExports& Exports() const { return library.Exports(); }
+
+  PluginLibrary library;
   UserDirectory users;
   bool publishUsers = false;
   EventPrinter events;

@@ -9,30 +9,17 @@
 #include "host/proxy/plugin_host.h"
 #include "host/proxy/proxy_settings.h"
 #include "host/proxy/record_applier.h"
-#include "platform/modules.h"
 #include "platform/registry_fixture.h"
 
 namespace avex::host::proxy {
 
 namespace {
 
-std::string PluginBesideProgram() {
-  std::string self;
-  if (!platform::OwnModuleFileName(&self)) return "AVex.dll";
-  return self.substr(0, self.find_last_of("\\/") + 1) + "AVex.dll";
-}
-
 // Loads and starts the plug-in as the proxy server's engine process does.
 bool StartPlugin(const ProxySettings& settings, PluginHost* plugin, LineOutput* output) {
-  uint32_t error = 0;
-  platform::LibraryHandle library = platform::OpenLibrary(settings.plugin, &error);
-  if (library == nullptr) {
-    output->Write("cannot load " + settings.plugin + ": error " + std::to_string(error));
-    return false;
-  }
   std::string missing;
-  if (!ResolvePluginExports(library, &plugin->exports, &missing)) {
-    output->Write("missing exports in " + settings.plugin + ": " + missing);
+  if (!plugin->library.Load(settings.plugin, &missing)) {
+    output->Write(missing);
     return false;
   }
   if (!settings.usersFile.empty()) {
@@ -42,9 +29,9 @@ bool StartPlugin(const ProxySettings& settings, PluginHost* plugin, LineOutput* 
     }
     plugin->publishUsers = true;
   }
-  const uint32_t version = plugin->exports.PlugApiVersion(2);
-  const int32_t started = plugin->exports.PlugStart(0, 0);
-  output->Write("loaded " + settings.plugin + " (" + plugin->exports.PlugDisplayName() + "): PlugApiVersion(2) = " +
+  const uint32_t version = plugin->Exports().PlugApiVersion(2);
+  const int32_t started = plugin->Exports().PlugStart(0, 0);
+  output->Write("loaded " + settings.plugin + " (" + plugin->Exports().PlugDisplayName() + "): PlugApiVersion(2) = " +
                 std::to_string(version) + ", PlugStart(0, 0) = " + std::to_string(started));
   return started == 1;
 }
@@ -58,7 +45,7 @@ int RunProxyCommand(int argc, char** argv) {
     std::fprintf(stderr, "avexhost proxy: %s\nusage:\n%s", error.c_str(), kProxyUsage);
     return 2;
   }
-  if (settings.plugin.empty()) settings.plugin = PluginBesideProgram();
+  if (settings.plugin.empty()) settings.plugin = PluginBesideThisProgram();
   LineOutput output;
   if (!settings.settingsFile.empty()) {
 #if !defined(_WIN32)
@@ -99,7 +86,7 @@ int RunProxyCommand(int argc, char** argv) {
   if (!settings.passThrough) {
     summary += "; scanning objects fabricated " + std::to_string(plugin.fabricated.load()) + ", released " +
                std::to_string(plugin.released.load()) + "; PlugStop() = " +
-               std::to_string(plugin.exports.PlugStop());
+               std::to_string(plugin.Exports().PlugStop());
   }
   output.Write(summary);
   return 0;

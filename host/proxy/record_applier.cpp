@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/result_codes.h"
 #include "host/request_replay.h"
 #include "host/scanning_table.h"
 
@@ -21,7 +22,7 @@ RecordApplier::~RecordApplier() {
     stop_.notify_all();
     thread_.join();
   }
-  if (object_ != nullptr && plugin_->exports.PlugReleaseInterface(object_) == 1) ++plugin_->released;
+  if (object_ != nullptr && plugin_->Exports().PlugReleaseInterface(object_) == 1) ++plugin_->released;
 }
 
 bool RecordApplier::Start(std::string* error) {
@@ -38,7 +39,7 @@ bool RecordApplier::Start(std::string* error) {
     }
     records_.push_back(std::move(record));
   }
-  object_ = plugin_->exports.PlugFabricateInterface();
+  object_ = plugin_->Exports().PlugFabricateInterface();
   if (object_ == nullptr) {
     *error = "the plug-in gave no scanning object for the configuration applies";
     return false;

@@ -8,7 +8,7 @@
 namespace avex::host::proxy {
 
 ScanningSession::ScanningSession(PluginHost* plugin) : plugin_(plugin) {
-  object_ = plugin_->exports.PlugFabricateInterface();
+  object_ = plugin_->Exports().PlugFabricateInterface();
   if (object_ == nullptr) return;
   ++plugin_->fabricated;
   const ScanningObjectTable& table = TableOf(object_);
@@ -18,7 +18,7 @@ ScanningSession::ScanningSession(PluginHost* plugin) : plugin_(plugin) {
 
 ScanningSession::~ScanningSession() {
   if (object_ == nullptr) return;
-  if (plugin_->exports.PlugReleaseInterface(object_) == 1) ++plugin_->released;
+  if (plugin_->Exports().PlugReleaseInterface(object_) == 1) ++plugin_->released;
 }
 
 uint32_t ScanningSession::Begin(const std::string& url, const char* contentType, uint32_t clientAddress,
@@ -31,8 +31,8 @@ uint32_t ScanningSession::Begin(const std::string& url, const char* contentType,
 uint32_t ScanningSession::PutData(const char* data, size_t size) {
   // The count crosses the boundary as 32 bits.
   constexpr size_t kLargestBlock = 1u << 30;
-  uint32_t result = kResultOk;
-  for (size_t at = 0; at < size && result == kResultOk; at += kLargestBlock) {
+  uint32_t result = ResultOk;
+  for (size_t at = 0; at < size && result == ResultOk; at += kLargestBlock) {
     result = TableOf(object_).PutData(object_, data + at, static_cast<uint32_t>(std::min(kLargestBlock, size - at)));
   }
   return result;

@@ -7,13 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "common/result_codes.h"
 #include "host/proxy/plugin_host.h"
 
 namespace avex::host::proxy {
-
-constexpr uint32_t kResultOk = 0x00000000;
-constexpr uint32_t kResultPass = 0x40000000;
-constexpr uint32_t kResultReject = 0x41000000;
 
 class ScanningSession {
  public:

@@ -3,14 +3,14 @@
 #include <commctrl.h>
 
 #include "host/png_file.h"
+#include "resources/resource_ids.h"
+#include "version.h"
 
 namespace avex::host {
 
 namespace {
 
-constexpr int kSheetId = 1022;
-constexpr int kTreeId = 0xffff;
-constexpr char kDialogTitle[] = "Aurivex 3.0 for Corvane";
+constexpr char kDialogTitle[] = AVEX_PRODUCT_NAME;
 constexpr DWORD kPollInterval = 20;
 // The file name box of the system's file dialogs: a combo box in the
 // explorer style, an edit box in the old one.
@@ -108,7 +108,7 @@ DialogDriver::DialogDriver(HWND dialog) : dialog_(dialog) {}
 
 DWORD DialogDriver::UiThread() const { return GetWindowThreadProcessId(dialog_, nullptr); }
 
-HWND DialogDriver::Tree() const { return GetDlgItem(GetDlgItem(dialog_, kSheetId), kTreeId); }
+HWND DialogDriver::Tree() const { return GetDlgItem(GetDlgItem(dialog_, IDC_SHEET_PLACEHOLDER), IDC_SHEET_TREE); }
 
 std::vector<std::string> DialogDriver::TreeItems() const {
   std::vector<std::string> items;
@@ -148,7 +148,7 @@ bool DialogDriver::SelectTreeItem(const std::string& title) const {
 }
 
 HWND DialogDriver::ActivePage() const {
-  HWND sheet = GetDlgItem(dialog_, kSheetId);
+  HWND sheet = GetDlgItem(dialog_, IDC_SHEET_PLACEHOLDER);
   for (HWND child = GetWindow(sheet, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     if (ClassOf(child) == "#32770" && IsWindowVisible(child)) return child;
   }

@@ -1,6 +1,5 @@
 #include "platform/modules.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <link.h>
 #include <strings.h>
@@ -11,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/file_path.h"
 
 namespace avex::platform {
 namespace {
@@ -26,43 +27,6 @@ void SetError(uint32_t* error, uint32_t code) {
 bool Exists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
-}
-
-// `path` with '/' for '\\', each missing component replaced by a directory
-// entry that equals it without regard to ASCII case (the lexically smallest
-// when several do, so the choice does not depend on the directory order).
-std::string ResolvePath(std::string path) {
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  if (path.empty() || Exists(path)) return path;
-
-  std::string resolved = path[0] == '/' ? "/" : "";
-  size_t pos = 0;
-  while (pos <= path.size()) {
-    size_t end = path.find('/', pos);
-    if (end == std::string::npos) end = path.size();
-    std::string component = path.substr(pos, end - pos);
-    pos = end + 1;
-    if (component.empty()) continue;
-    std::string candidate = resolved + component;
-    if (!Exists(candidate) && component != "." && component != "..") {
-      std::string best;
-      if (DIR* dir = opendir(resolved.empty() ? "." : resolved.c_str())) {
-        while (struct dirent* entry = readdir(dir)) {
-          if (strcasecmp(entry->d_name, component.c_str()) == 0 &&
-              (best.empty() || std::strcmp(entry->d_name, best.c_str()) < 0)) {
-            best = entry->d_name;
-          }
-        }
-        closedir(dir);
-      }
-      if (!best.empty()) candidate = resolved + best;
-    }
-    resolved = candidate;
-    if (end < path.size()) resolved.push_back('/');
-  }
-  return resolved;
 }
 
 std::string FullPath(const char* path) {
@@ -129,7 +93,7 @@ bool ModuleFileName(const std::string& moduleName, std::string* path) {
     if (c == '\\') c = '/';
   }
   bool byPath = wanted.find('/') != std::string::npos;
-  if (byPath) wanted = FullPath(ResolvePath(wanted).c_str());
+  if (byPath) wanted = FullPath(ResolveFilePath(wanted).c_str());
   for (const LoadedModule& module : LoadedModules(0)) {
     if (module.path.empty()) continue;
     bool match = byPath ? strcasecmp(module.path.c_str(), wanted.c_str()) == 0
@@ -159,7 +123,7 @@ LibraryHandle OpenLibrary(const std::string& path, uint32_t* error) {
     SetError(error, kModuleNotFound);
     return nullptr;
   }
-  std::string resolved = ResolvePath(path);
+  std::string resolved = ResolveFilePath(path);
   // A bare file name that exists here is meant as this file, not as a name
   // for the library search path.
   if (resolved.find('/') == std::string::npos && Exists(resolved)) resolved = "./" + resolved;

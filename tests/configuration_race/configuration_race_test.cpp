@@ -118,8 +118,7 @@ class ConfigurationRaceTest : public avex::testing::LoadedPluginTest {
       plug_.PlugReleaseInterface(object);
     }
     plug_.PlugStop();
-    avex::platform::CloseLibrary(library_);
-    library_ = nullptr;
+    plugin_.Close();
     return record;
   }
 

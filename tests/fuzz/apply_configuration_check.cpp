@@ -6,13 +6,13 @@
 #include <optional>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "config/settings_store.h"
 #include "lists/manual_lists.h"
 #include "lists/url.h"
 #include "platform/registry.h"
 #include "plugin/plugin_application.h"
-#include "plugin/result_codes.h"
+#include "common/result_codes.h"
 #include "plugin/scanning_interface.h"
 
 namespace avex::fuzz {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "lists/manual_list_file.h"
 
 namespace avex::fuzz {

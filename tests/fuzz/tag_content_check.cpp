@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "lists/tag_content.h"
+#include "responses/tag_content.h"
 #include "platform/code_page.h"
 
 namespace avex::fuzz {

@@ -23,7 +23,7 @@ import unittest
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
-WINE_RUN = HERE.parent / "wine-run"
+WINE_RUN = HERE.parent.parent / "scripts" / "wine-run"
 BUILD_MSI = HERE.parent.parent / "packaging" / "build-msi"
 DEMO = HERE.parent / "demo"
 ARGS = None

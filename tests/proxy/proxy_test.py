@@ -7,7 +7,7 @@ alice is a filtered pupil, bob is not filtered.
 
   proxy_test.py BUILD_DIR [--wine] [--chromium] [unittest arguments]
 
---wine runs avexhost.exe under Wine (tests/wine-run); --chromium adds the
+--wine runs avexhost.exe under Wine (scripts/wine-run); --chromium adds the
 browser cases, whose screenshots go to BUILD_DIR/proxy-screens."""
 import argparse
 import base64
@@ -84,7 +84,7 @@ class ProxyRun:
         self.stop_file = self.work / "stop"
         env = dict(os.environ)
         if ARGS.wine:
-            command = [str(HERE.parent / "wine-run"), str(ARGS.build / "avexhost.exe")]
+            command = [str(HERE.parent.parent / "scripts" / "wine-run"), str(ARGS.build / "avexhost.exe")]
         else:
             command = [str(ARGS.build / "avexhost")]
             env["AVEX_REGISTRY"] = str(self.work / "registry.reg")

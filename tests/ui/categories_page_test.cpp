@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/dialog_fixture.h"
 
@@ -73,7 +73,7 @@ class CategoriesPageTest : public DialogTest {
 
   PluginConfiguration OkAndReadBack(const DialogDriver& driver) {
     EXPECT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-    EXPECT_EQ(DialogResult(), kResultOk);
+    EXPECT_EQ(DialogResult(), ResultOk);
     return ConsoleConfiguration();
   }
 };
@@ -126,7 +126,7 @@ TEST_F(CategoriesPageTest, LevelsAreTruncatedForTheListAndTheSlider) {
     EXPECT_EQ(driver.SliderPosition(IDC_CATEGORY_LEVEL), c.slider) << c.level;
     EXPECT_EQ(RowText(driver, "Sexual content"), "Sexual content (" + std::string(c.percentage) + ")");
     ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-    EXPECT_EQ(DialogResult(), kResultNotCompleted);
+    EXPECT_EQ(DialogResult(), ResultNotCompleted);
     CloseConsole();
   }
 }
@@ -286,7 +286,7 @@ TEST_F(CategoriesPageTest, CancelKeepsTheStoredCategorySettings) {
     return !driver.IsListRowChecked(IDC_CATEGORY_LIST, Row("Administratively blocked"));
   }));
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-  EXPECT_EQ(DialogResult(), kResultNotCompleted);
+  EXPECT_EQ(DialogResult(), ResultNotCompleted);
   EXPECT_EQ(ConsoleRecord(), RecordOf(configuration));
 }
 

@@ -49,7 +49,7 @@ TEST_F(ConfigurationDialogTest, TreeListsThePagesInOrderWithTheLoggingPageOnlyFo
     EXPECT_EQ(driver.SelectedTreeItem(), "Filtered categories");
     // OK without a change gives back the record as it came.
     ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-    EXPECT_EQ(DialogResult(), kResultOk);
+    EXPECT_EQ(DialogResult(), ResultOk);
     EXPECT_EQ(ConsoleRecord(), RecordOf(configuration));
     CloseConsole();
   }
@@ -68,7 +68,7 @@ TEST_F(ConfigurationDialogTest, EscapeClosesWithoutOkAndChangesNothing) {
     driver.Type(IDC_UPDATE_INTERVAL, "45");
     driver.Focus(insidePage ? driver.Control(IDC_UPDATE_SERVER) : driver.Tree());
     driver.PressKeys({VK_ESCAPE});
-    EXPECT_EQ(DialogResult(), kResultNotCompleted) << (insidePage ? "in the page" : "in the tree");
+    EXPECT_EQ(DialogResult(), ResultNotCompleted) << (insidePage ? "in the page" : "in the tree");
     EXPECT_EQ(ConsoleRecord(), before);
     CloseConsole();
   }
@@ -85,7 +85,7 @@ TEST_F(ConfigurationDialogTest, EnterDoesNotCloseTheDialogFromItsButtonsOrTree) 
     EXPECT_EQ(driver.FocusedControl(), target);
   }
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-  EXPECT_EQ(DialogResult(), kResultNotCompleted);
+  EXPECT_EQ(DialogResult(), ResultNotCompleted);
 }
 
 TEST_F(ConfigurationDialogTest, AnIntervalOutsideItsRangeKeepsTheMiscPageShowing) {
@@ -114,7 +114,7 @@ TEST_F(ConfigurationDialogTest, AnIntervalOutsideItsRangeKeepsTheMiscPageShowing
     EXPECT_TRUE(IsWindowVisible(driver.Dialog()));
 
     ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-    EXPECT_EQ(DialogResult(), kResultNotCompleted);
+    EXPECT_EQ(DialogResult(), ResultNotCompleted);
     const PluginConfiguration after = ConsoleConfiguration();
     EXPECT_EQ(after.settings.staticListUpdateInterval, 30u);
     EXPECT_EQ(after.logging.enabled, 1u) << "the Logging page applied after a refusal";
@@ -142,7 +142,7 @@ TEST_F(ConfigurationDialogTest, MiscSettingsAreStoredOnOkWithPort80) {
     EXPECT_EQ(driver.Text(IDC_UPDATE_INTERVAL), interval);
 
     ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-    EXPECT_EQ(DialogResult(), kResultOk);
+    EXPECT_EQ(DialogResult(), ResultOk);
     const PluginConfiguration after = ConsoleConfiguration();
     EXPECT_EQ(after.settings.useStaticListUpdates, 0u);
     EXPECT_EQ(std::to_string(after.settings.staticListUpdateInterval), interval);
@@ -171,7 +171,7 @@ TEST_F(ConfigurationDialogTest, LoggingOffGreysTheEventBoxesAndKeepsTheirTicks) 
     }
   }
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   const PluginConfiguration after = ConsoleConfiguration();
   EXPECT_EQ(after.logging.enabled, 0u);
   EXPECT_TRUE(after.logging.logBlocked);
@@ -205,7 +205,7 @@ TEST_F(ConfigurationDialogTest, KeysMoveBetweenPagesAndOutOfThem) {
   EXPECT_EQ(driver.ActivePageTitle(), "Misc settings");
 
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-  EXPECT_EQ(DialogResult(), kResultNotCompleted);
+  EXPECT_EQ(DialogResult(), ResultNotCompleted);
 }
 
 TEST_F(ConfigurationDialogTest, HelpAndF1OpenTheTopicOfTheActivePage) {
@@ -243,7 +243,7 @@ TEST_F(ConfigurationDialogTest, HelpAndF1OpenTheTopicOfTheActivePage) {
     expected.push_back(line);
   }
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-  EXPECT_EQ(DialogResult(), kResultNotCompleted);
+  EXPECT_EQ(DialogResult(), ResultNotCompleted);
   SetEnvironmentVariableA("AVEX_HELP_JOURNAL", nullptr);
 
   std::ifstream file(journal);
@@ -264,7 +264,7 @@ TEST_F(ConfigurationDialogTest, ConsoleRecordChangesTheEngineProcess) {
   ShowPage(driver, "Logging");
   ASSERT_TRUE(driver.Click(IDC_LOGGING_OFF));
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  ASSERT_EQ(DialogResult(), kResultOk);
+  ASSERT_EQ(DialogResult(), ResultOk);
   const std::string consoleRecord = ConsoleRecord();
   CloseConsole();
 
@@ -273,11 +273,11 @@ TEST_F(ConfigurationDialogTest, ConsoleRecordChangesTheEngineProcess) {
   const char* url = "http://blocked.example/page";
   ApplyInEngineProcess(RecordOf(configuration));
   const EngineRun before = RunEngine(url, {"pupil"});
-  EXPECT_EQ(before.answers, std::vector<uint32_t>{kResultReject});
+  EXPECT_EQ(before.answers, std::vector<uint32_t>{ResultReject});
   EXPECT_EQ(before.logLines, 1u);
   ApplyInEngineProcess(consoleRecord);
   const EngineRun after = RunEngine(url, {"pupil"});
-  EXPECT_EQ(after.answers, std::vector<uint32_t>{kResultReject});
+  EXPECT_EQ(after.answers, std::vector<uint32_t>{ResultReject});
   EXPECT_EQ(after.logLines, 0u);
 }
 

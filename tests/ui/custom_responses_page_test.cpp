@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
-#include "lists/response_set.h"
+#include "common/category_table.h"
+#include "responses/response_set.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/dialog_fixture.h"
 
@@ -62,7 +62,7 @@ class CustomResponsesPageTest : public DialogTest {
 
   PluginConfiguration ConfigurationAfterOk(const DialogDriver& driver) {
     EXPECT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-    EXPECT_EQ(DialogResult(), kResultOk);
+    EXPECT_EQ(DialogResult(), ResultOk);
     return ConsoleConfiguration();
   }
 };
@@ -92,7 +92,7 @@ TEST_F(CustomResponsesPageTest, ShowsTheFirstCategoryWithResponseAndTheTokens) {
     EXPECT_TRUE(driver.IsEnabled(id)) << id;
   }
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   EXPECT_EQ(ConsoleRecord(), RecordOf(ShortFirstResponse()));
 }
 
@@ -241,7 +241,7 @@ TEST_F(CustomResponsesPageTest, AFileThatCannotBeReadShowsTheErrorAndChangesNoth
   EXPECT_EQ(driver.Text(IDC_RESPONSE_BODY), "Blocked here.");
   EXPECT_EQ(driver.Text(IDC_RESPONSE_TITLE), "Stop");
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   EXPECT_EQ(ConsoleRecord(), RecordOf(ShortFirstResponse()));
 }
 
@@ -253,7 +253,7 @@ TEST_F(CustomResponsesPageTest, TheEngineProcessServesTheEditedBlockPage) {
   DialogDriver driver = OpenPage(configuration);
   driver.Type(IDC_RESPONSE_BODY, "Edited for ##CATEGORY##");
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  ASSERT_EQ(DialogResult(), kResultOk);
+  ASSERT_EQ(DialogResult(), ResultOk);
   const std::string record = ConsoleRecord();
   CloseConsole();
 
@@ -264,12 +264,12 @@ TEST_F(CustomResponsesPageTest, TheEngineProcessServesTheEditedBlockPage) {
   ASSERT_NE(engine, nullptr);
   const avex::host::ScanningObjectTable& slots = avex::host::TableOf(engine);
   slots.Reset(engine, 1);
-  EXPECT_EQ(slots.SetSource(engine, "http://adult.example/page", "text/html", 0x0A000001, "pupil"), kResultReject);
+  EXPECT_EQ(slots.SetSource(engine, "http://adult.example/page", "text/html", 0x0A000001, "pupil"), ResultReject);
   uint32_t size = 0;
   slots.GetResponse(engine, 1, nullptr, &size);
   std::string page(size + 1, '\0');
   size += 1;
-  EXPECT_EQ(slots.GetResponse(engine, 1, &page[0], &size), kResultOk);
+  EXPECT_EQ(slots.GetResponse(engine, 1, &page[0], &size), ResultOk);
   EXPECT_NE(page.find("Edited for Sex"), std::string::npos) << page;
   plug_.PlugReleaseInterface(engine);
   plug_.PlugStop();

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/result_codes.h"
 #include "config/plugin_configuration.h"
 #include "host/scanning_table.h"
 #include "host/win32/dialog_driver.h"
@@ -27,13 +28,13 @@
 namespace avex::testing {
 
 using avex::PluginConfiguration;
+using avex::ResultIgnore;
+using avex::ResultNotCompleted;
+using avex::ResultOk;
+using avex::ResultPass;
+using avex::ResultReject;
 using avex::host::DialogDriver;
 
-inline constexpr uint32_t kResultOk = 0;
-inline constexpr uint32_t kResultNotCompleted = 0x80000005;
-inline constexpr uint32_t kResultReject = 0x41000000;
-inline constexpr uint32_t kResultPass = 0x40000000;
-inline constexpr uint32_t kResultIgnore = 0x80000007;
 inline constexpr char kRangeMessage[] = "Please enter an integer between 1 and 2147483647.";
 
 inline std::string RecordOf(const PluginConfiguration& configuration) {
@@ -46,7 +47,10 @@ class DialogTest : public LoadedPluginTest {
  protected:
   void SetUp() override {
     LoadedPluginTest::SetUp();
-    if (GetEnvironmentVariableA("DISPLAY", nullptr, 0) == 0) GTEST_SKIP() << "the dialog needs a display";
+    // A run without a display has not tested the dialog, so it must not pass.
+    if (GetEnvironmentVariableA("DISPLAY", nullptr, 0) == 0) {
+      FAIL() << "the dialog needs a display (DISPLAY); ./avex test gives it a virtual one";
+    }
   }
 
   void TearDown() override {
@@ -57,7 +61,7 @@ class DialogTest : public LoadedPluginTest {
   // The console as the host starts it, with `configuration` carried over
   // from the engine process.
   void StartConsole(const PluginConfiguration& configuration) {
-    if (library_ == nullptr) Load();
+    if (!plugin_.Loaded()) Load();
     plug_.PlugApiVersion(2);
     ASSERT_EQ(plug_.PlugStart(1, 1), 1);
     console_ = plug_.PlugFabricateInterface();
@@ -146,7 +150,7 @@ class DialogTest : public LoadedPluginTest {
     std::vector<avex::HostUserRecord*> pointers;
     for (avex::HostUserRecord& record : records) pointers.push_back(&record);
     const avex::HostUserDatabase database = {static_cast<uint32_t>(pointers.size()), pointers.data()};
-    ASSERT_EQ(Slots().SetUserDatabase(console_, &database), kResultOk);
+    ASSERT_EQ(Slots().SetUserDatabase(console_, &database), ResultOk);
   }
 
   // An engine process (the harness, a process of its own) applies and saves `record`.

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/dialog_fixture.h"
 
@@ -94,7 +94,7 @@ TEST_F(ManualClassificationsPageTest, ShowsTheStoredListsAndGivesThemBackUnchang
   EXPECT_FALSE(driver.IsEnabled(IDC_MANUAL_ADD));
   EXPECT_FALSE(driver.IsEnabled(IDC_MANUAL_REMOVE));
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   EXPECT_EQ(ConsoleRecord(), RecordOf(configuration));
 }
 
@@ -116,7 +116,7 @@ TEST_F(ManualClassificationsPageTest, AddNormalisesTheTextAndKeepsTextsUnique) {
 
   AddEntry(driver, "Poker", "Any URL containing", "Allow");
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   const PluginConfiguration after = ConsoleConfiguration();
   ASSERT_EQ(after.settings.lists.partials().size(), 3u);
   EXPECT_EQ(after.settings.lists.partials()[2].text, "poker");
@@ -167,7 +167,7 @@ TEST_F(ManualClassificationsPageTest, UpAndDownReorderThePartialList) {
   driver.Settle();
   EXPECT_EQ(driver.ListText(IDC_MANUAL_LIST, 0, 0), "tricks");
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   const PluginConfiguration after = ConsoleConfiguration();
   ASSERT_EQ(after.settings.lists.partials().size(), 2u);
   EXPECT_EQ(after.settings.lists.partials()[0].text, "tricks");
@@ -215,7 +215,7 @@ TEST_F(ManualClassificationsPageTest, ImportReadsListFilesAndExportWritesThem) {
   ASSERT_TRUE(DialogDriver::WaitFor([&] { return driver.ListRowCount(IDC_MANUAL_LIST) == 4; }));
   EXPECT_EQ(Rows(driver), imported);
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-  EXPECT_EQ(DialogResult(), kResultNotCompleted);
+  EXPECT_EQ(DialogResult(), ResultNotCompleted);
   std::remove(importFile.c_str());
   std::remove(exportFile.c_str());
 }
@@ -226,12 +226,12 @@ TEST_F(ManualClassificationsPageTest, TheConsoleRecordDecidesInTheEngineProcess)
   AddEntry(driver, "HTTP://Homework.example/Answers/", "The following URL", "Administratively blocked");
   AddEntry(driver, "chat", "Any URL containing", "Allow");
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  ASSERT_EQ(DialogResult(), kResultOk);
+  ASSERT_EQ(DialogResult(), ResultOk);
   const std::string record = ConsoleRecord();
   CloseConsole();
   ApplyInEngineProcess(record);
-  EXPECT_EQ(RunEngine("http://homework.example/answers", {"pupil"}).answers, std::vector<uint32_t>{kResultReject});
-  EXPECT_EQ(RunEngine("http://chat.example/room", {"pupil"}).answers, std::vector<uint32_t>{kResultPass});
+  EXPECT_EQ(RunEngine("http://homework.example/answers", {"pupil"}).answers, std::vector<uint32_t>{ResultReject});
+  EXPECT_EQ(RunEngine("http://chat.example/room", {"pupil"}).answers, std::vector<uint32_t>{ResultPass});
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/dialog_fixture.h"
 
@@ -215,7 +215,7 @@ TEST_F(TestUrlPageTest, NothingStartsAnotherTestOrClosesTheDialogWhileOneRuns) {
   for (int id : buttons) EXPECT_TRUE(driver.IsEnabled(id)) << id;
   EXPECT_EQ(server_.Requests().size(), 2u);
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-  EXPECT_EQ(DialogResult(), kResultNotCompleted);
+  EXPECT_EQ(DialogResult(), ResultNotCompleted);
 }
 
 TEST_F(TestUrlPageTest, ClassifyAddsTheUrlAsAnExactEntryOnce) {
@@ -243,7 +243,7 @@ TEST_F(TestUrlPageTest, ClassifyAddsTheUrlAsAnExactEntryOnce) {
   EXPECT_EQ(driver.ListText(IDC_MANUAL_LIST, 0, 1), "Gambling content");
   EXPECT_EQ(driver.ListText(IDC_MANUAL_LIST, 0, 2), "URL");
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   const PluginConfiguration applied = ConsoleConfiguration();
   const auto entry = applied.settings.lists.urls().find(url);
   ASSERT_NE(entry, applied.settings.lists.urls().end());

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/dialog_fixture.h"
 
@@ -139,7 +139,7 @@ TEST_F(UserSetupPageTest, RowsShowTheAccessRightsInNameOrderWithTheirIconsAndTic
       EXPECT_TRUE(driver.Screenshot(ProgramDirectory() + "user_setup_page.png"));
     }
     ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-    EXPECT_EQ(DialogResult(), kResultNotCompleted);
+    EXPECT_EQ(DialogResult(), ResultNotCompleted);
     CloseConsole();
   }
 }
@@ -171,7 +171,7 @@ TEST_F(UserSetupPageTest, SetAndClearMenusTickOrUntickTheirRowsAndOkStoresTheTic
   EXPECT_EQ(RecordedStates(), kStoredTicks);
 
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   EXPECT_EQ(RecordedStates(), steps[std::size(steps) - 1].ticks);
   EXPECT_EQ(ConsoleConfiguration().settings.applyToAllUsers, 0u);
 }
@@ -194,7 +194,7 @@ TEST_F(UserSetupPageTest, ApplyToAllUsersGreysTheListAndOkStillStoresEveryTick) 
   EXPECT_EQ(Ticks(driver), ticks);
 
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   EXPECT_EQ(ConsoleConfiguration().settings.applyToAllUsers, 1u);
   EXPECT_EQ(RecordedStates(), ticks);
 }
@@ -212,7 +212,7 @@ TEST_F(UserSetupPageTest, UntickingApplyToAllUsersOnAnEmptyListAsksForAReconnect
   }
   EXPECT_TRUE(driver.IsEnabled(IDC_USER_SET));
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  EXPECT_EQ(DialogResult(), kResultOk);
+  EXPECT_EQ(DialogResult(), ResultOk);
   const PluginConfiguration after = ConsoleConfiguration();
   EXPECT_EQ(after.settings.applyToAllUsers, 0u);
   EXPECT_TRUE(after.accessRights.Entries().empty());
@@ -229,7 +229,7 @@ TEST_F(UserSetupPageTest, CancelKeepsTheTicksAndTheSwitchAsTheyWere) {
     ToggleRow(driver, 1);
     EXPECT_EQ(ClickApplyToAllUsers(driver), "");
     ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_CANCEL));
-    EXPECT_EQ(DialogResult(), kResultNotCompleted);
+    EXPECT_EQ(DialogResult(), ResultNotCompleted);
     EXPECT_EQ(ConsoleRecord(), before) << applyToAllUsers;
     CloseConsole();
   }
@@ -244,13 +244,13 @@ TEST_F(UserSetupPageTest, TheEngineProcessFiltersTheUsersTickedOnThePage) {
   ToggleRow(driver, 1);  // bob: ticked
   ASSERT_EQ(Ticks(driver), (std::vector<bool>{false, true, true, false, true}));
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  ASSERT_EQ(DialogResult(), kResultOk);
+  ASSERT_EQ(DialogResult(), ResultOk);
   const std::string consoleRecord = ConsoleRecord();
   CloseConsole();
 
   ApplyInEngineProcess(consoleRecord);
   const EngineRun run = RunEngine(kBlockedUrl, {"alice", "bob", "carol"});
-  EXPECT_EQ(run.answers, (std::vector<uint32_t>{kResultIgnore, kResultReject, kResultReject}));
+  EXPECT_EQ(run.answers, (std::vector<uint32_t>{ResultIgnore, ResultReject, ResultReject}));
 }
 
 // Names the host publishes with capitals (Western European ones too) show
@@ -283,14 +283,14 @@ TEST_F(UserSetupPageTest, UsersPublishedWithCapitalsAreFilteredInAnyCase) {
   ToggleRow(driver, 2);
   EXPECT_TRUE(driver.Screenshot(ProgramDirectory() + "user_setup_page_capitals.png"));
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
-  ASSERT_EQ(DialogResult(), kResultOk);
+  ASSERT_EQ(DialogResult(), ResultOk);
   const std::string consoleRecord = ConsoleRecord();
   CloseConsole();
 
   ApplyInEngineProcess(consoleRecord);
   const EngineRun run = RunEngine(kBlockedUrl, {"jsmith", "JSMITH", "JSmith", "j\xF6rg", "J\xD6RG", "guest"});
-  EXPECT_EQ(run.answers, (std::vector<uint32_t>{kResultReject, kResultReject, kResultReject, kResultReject,
-                                                kResultReject, kResultIgnore}));
+  EXPECT_EQ(run.answers, (std::vector<uint32_t>{ResultReject, ResultReject, ResultReject, ResultReject,
+                                                ResultReject, ResultIgnore}));
 }
 
 }  // namespace
