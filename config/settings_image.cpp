@@ -52,8 +52,8 @@ void WriteLists(const ManualLists& lists, StoredTreeBuilder* tree) {
     std::snprintf(prefix, sizeof prefix, "%08u_", sequence++);
     tree->WriteDword(kPartial, prefix + entry.text, AsDword(entry.categoryId));
   }
-  for (const auto& [text, entry] : lists.urls()) tree->WriteDword(kUrls, text, AsDword(entry.categoryId));
-  for (const auto& [text, entry] : lists.sites()) tree->WriteDword(kSites, text, AsDword(entry.categoryId));
+  for (const ManualEntryRef& entry : lists.urls()) tree->WriteDword(kUrls, entry.text, AsDword(entry.categoryId));
+  for (const ManualEntryRef& entry : lists.sites()) tree->WriteDword(kSites, entry.text, AsDword(entry.categoryId));
 }
 
 }  // namespace

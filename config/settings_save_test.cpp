@@ -156,8 +156,8 @@ TEST_F(SettingsSaveTest, ASaveWritesTheDifferenceAndLeavesWhatAFullSaveLeaves) {
       {"a partial entry changed only in case", nothing,
        [](PluginConfiguration* c) {
          ManualLists lists;
-         for (const auto& [text, entry] : c->settings.lists.urls()) lists.InsertUrl(entry);
-         for (const auto& [text, entry] : c->settings.lists.sites()) lists.InsertSite(entry);
+         for (const ManualEntryRef& entry : c->settings.lists.urls()) lists.InsertUrl({std::string(entry.text), entry.categoryId});
+         for (const ManualEntryRef& entry : c->settings.lists.sites()) lists.InsertSite({std::string(entry.text), entry.categoryId});
          lists.AppendPartial({"Casino", 2});
          c->settings.lists = std::move(lists);
        },
@@ -168,7 +168,7 @@ TEST_F(SettingsSaveTest, ASaveWritesTheDifferenceAndLeavesWhatAFullSaveLeaves) {
       {"an entry removed", nothing,
        [](PluginConfiguration* c) {
          ManualLists lists;
-         for (const auto& [text, entry] : c->settings.lists.urls()) lists.InsertUrl(entry);
+         for (const ManualEntryRef& entry : c->settings.lists.urls()) lists.InsertUrl({std::string(entry.text), entry.categoryId});
          lists.InsertSite({"c.example", CategoryBlocked});
          for (const ManualEntry& entry : c->settings.lists.partials()) lists.AppendPartial(entry);
          c->settings.lists = std::move(lists);
@@ -177,7 +177,7 @@ TEST_F(SettingsSaveTest, ASaveWritesTheDifferenceAndLeavesWhatAFullSaveLeaves) {
       {"a whole list emptied", nothing,
        [](PluginConfiguration* c) {
          ManualLists lists;
-         for (const auto& [text, entry] : c->settings.lists.urls()) lists.InsertUrl(entry);
+         for (const ManualEntryRef& entry : c->settings.lists.urls()) lists.InsertUrl({std::string(entry.text), entry.categoryId});
          for (const ManualEntry& entry : c->settings.lists.partials()) lists.AppendPartial(entry);
          c->settings.lists = std::move(lists);
        },

@@ -349,9 +349,11 @@ std::string FirstUnstorableText(const PluginConfiguration& config) {
       return "a partial entry of " + std::to_string(entry.text.size()) + " characters";
     }
   }
-  const auto longIn = [](const ManualEntryMap& map, ManualEntryType type, const char* what) -> std::string {
-    for (const auto& [text, entry] : map) {
-      if (!IsStorableListText(type, text)) return std::string(what) + " of " + std::to_string(text.size()) + " characters";
+  const auto longIn = [](const SortedListView& list, ManualEntryType type, const char* what) -> std::string {
+    for (const ManualEntryRef& entry : list) {
+      if (!IsStorableListText(type, entry.text)) {
+        return std::string(what) + " of " + std::to_string(entry.text.size()) + " characters";
+      }
     }
     return std::string();
   };

@@ -239,7 +239,7 @@ TEST_F(SettingsStoreTest, BadStoredDataTakesDefaultsAndTheNextSaveIsClean) {
   EXPECT_EQ(PartialTexts(config), std::vector<std::string>{"kept"});
   EXPECT_EQ(config.settings.lists.partials()[0].categoryId, 2);
   ASSERT_EQ(config.settings.lists.urls().size(), 1u);
-  EXPECT_EQ(config.settings.lists.urls().begin()->second.categoryId, 5);
+  EXPECT_EQ((*config.settings.lists.urls().begin()).categoryId, 5);
   EXPECT_TRUE(config.settings.lists.sites().empty());
   ASSERT_EQ(config.accessRights.Entries().size(), 1u);
   EXPECT_EQ(config.accessRights.Entries().begin()->second.state, 1u);

@@ -3,9 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace avex {
@@ -22,10 +21,17 @@ struct ManualEntry {
   friend bool operator!=(const ManualEntry& a, const ManualEntry& b) { return !(a == b); }
 };
 
-// The URL and the site list: one entry per text, in ascending byte order of
-// the texts (a text sorts before the longer texts it starts). The transparent
-// comparison finds a std::string_view without making a string of it.
-using ManualEntryMap = std::map<std::string, ManualEntry, std::less<>>;
+// An entry of the URL or the site list as the list holds it: the text is a
+// view of the list's own, valid while the list is.
+struct ManualEntryRef {
+  std::string_view text;
+  int32_t categoryId = 0;
+
+  friend bool operator==(const ManualEntryRef& a, const ManualEntryRef& b) {
+    return a.categoryId == b.categoryId && a.text == b.text;
+  }
+  friend bool operator!=(const ManualEntryRef& a, const ManualEntryRef& b) { return !(a == b); }
+};
 
 // The partial list: entries in the order they were added, duplicates kept;
 // the earliest entry that matches wins.

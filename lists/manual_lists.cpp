@@ -3,7 +3,6 @@
 #include <memory>
 #include <utility>
 
-#include "lists/exact_index.h"
 #include "lists/partial_matcher.h"
 #include "lists/url.h"
 
@@ -11,10 +10,12 @@ namespace avex {
 
 struct ManualLists::Index {
   explicit Index(const ManualLists& lists)
-      : urls(lists.urls()), sites(lists.sites()), partials(lists.partials()) {}
+      : urlOrder(Shared(lists.urls_).SortedOrder()),
+        siteOrder(Shared(lists.sites_).SortedOrder()),
+        partials(lists.partials()) {}
 
-  ExactIndex urls;
-  ExactIndex sites;
+  std::vector<uint32_t> urlOrder;
+  std::vector<uint32_t> siteOrder;
   PartialMatcher partials;
 };
 
@@ -58,14 +59,24 @@ bool ManualLists::InsertUrl(ManualEntry entry) { return InsertNormalised(&urls_,
 
 bool ManualLists::InsertSite(ManualEntry entry) { return InsertNormalised(&sites_, std::move(entry)); }
 
-bool ManualLists::InsertNormalised(std::shared_ptr<ManualEntryMap>* list, ManualEntry entry) {
-  std::string key = NormaliseUrl(entry.text);
-  const ManualEntryMap& present = Shared(*list);
-  if (present.find(key) != present.end()) return false;
-  entry.text = key;
-  Writable(list).emplace(std::move(key), std::move(entry));
+bool ManualLists::InsertNormalised(std::shared_ptr<CompactList>* list, const ManualEntry& entry) {
+  const std::string key = NormaliseUrl(entry.text);
+  if (Shared(*list).Find(key)) return false;
+  if (!Writable(list).Insert(key, entry.categoryId)) return false;
   DropIndex();
   return true;
+}
+
+SortedListView ManualLists::urls() const {
+  std::shared_ptr<const Index> index = CurrentIndex();
+  const std::vector<uint32_t>* order = &index->urlOrder;
+  return SortedListView(Shared(urls_), std::shared_ptr<const std::vector<uint32_t>>(std::move(index), order));
+}
+
+SortedListView ManualLists::sites() const {
+  std::shared_ptr<const Index> index = CurrentIndex();
+  const std::vector<uint32_t>* order = &index->siteOrder;
+  return SortedListView(Shared(sites_), std::shared_ptr<const std::vector<uint32_t>>(std::move(index), order));
 }
 
 void ManualLists::AppendPartial(ManualEntry entry) {
@@ -90,7 +101,8 @@ void ManualLists::ClearPartials() {
 }
 
 bool operator==(const ManualLists& a, const ManualLists& b) {
-  return a.urls() == b.urls() && a.sites() == b.sites() && a.partials() == b.partials();
+  return ManualLists::Shared(a.urls_) == ManualLists::Shared(b.urls_) &&
+         ManualLists::Shared(a.sites_) == ManualLists::Shared(b.sites_) && a.partials() == b.partials();
 }
 
 void ManualLists::PrepareIndex() const { CurrentIndex(); }
@@ -109,12 +121,8 @@ std::shared_ptr<const ManualLists::Index> ManualLists::CurrentIndex() const {
 std::optional<int32_t> LookupManualClassification(const ManualLists& lists,
                                                   std::string_view normalisedUrl) {
   const std::shared_ptr<const ManualLists::Index> index = lists.CurrentIndex();
-  if (!lists.urls().empty()) {
-    if (std::optional<int32_t> hit = index->urls.Find(normalisedUrl)) return hit;
-  }
-  if (!lists.sites().empty()) {
-    if (std::optional<int32_t> hit = index->sites.Find(HostOf(normalisedUrl))) return hit;
-  }
+  if (std::optional<int32_t> hit = ManualLists::Shared(lists.urls_).Find(normalisedUrl)) return hit;
+  if (std::optional<int32_t> hit = ManualLists::Shared(lists.sites_).Find(HostOf(normalisedUrl))) return hit;
   if (!lists.partials().empty()) {
     if (std::optional<uint32_t> first = index->partials.FirstMatch(normalisedUrl)) {
       return index->partials.CategoryAt(*first);
@@ -125,14 +133,21 @@ std::optional<int32_t> LookupManualClassification(const ManualLists& lists,
 
 std::optional<int32_t> LookupManualClassificationByWalk(const ManualLists& lists,
                                                         std::string_view normalisedUrl) {
-  if (!lists.urls().empty()) {
-    auto hit = lists.urls().find(normalisedUrl);
-    if (hit != lists.urls().end()) return hit->second.categoryId;
-  }
-  if (!lists.sites().empty()) {
-    auto hit = lists.sites().find(HostOf(normalisedUrl));
-    if (hit != lists.sites().end()) return hit->second.categoryId;
-  }
+  const auto search = [](const SortedListView& list, std::string_view text) -> std::optional<int32_t> {
+    size_t low = 0, high = list.size();
+    while (low < high) {
+      const size_t middle = low + (high - low) / 2;
+      if (list[middle].text < text) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    if (low < list.size() && list[low].text == text) return list[low].categoryId;
+    return std::nullopt;
+  };
+  if (std::optional<int32_t> hit = search(lists.urls(), normalisedUrl)) return hit;
+  if (std::optional<int32_t> hit = search(lists.sites(), HostOf(normalisedUrl))) return hit;
   if (std::optional<uint32_t> first = FirstPartialMatchByWalk(lists.partials(), normalisedUrl)) {
     return lists.partials()[*first].categoryId;
   }

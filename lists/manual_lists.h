@@ -7,8 +7,9 @@
 // list first), so a configuration snapshot that changes only the users or a
 // switch costs no copy of long lists.
 // The request path does not search the lists themselves but an index built
-// from them on the first look-up after a change (a hash table for the URL and
-// the site list, an automaton for the partial list). The index is immutable
+// from them on the first look-up after a change (the byte order of the URL and
+// the site list, an automaton for the partial list; the URL and the site list
+// are CompactLists with a hash table of their own). The index is immutable
 // and shared by copies until one of them changes, so copying the lists never
 // rebuilds it.
 //
@@ -23,7 +24,9 @@
 #include <optional>
 #include <string_view>
 
+#include "lists/compact_list.h"
 #include "lists/manual_entry.h"
+#include "lists/sorted_list_view.h"
 
 namespace avex {
 
@@ -37,9 +40,9 @@ class ManualLists {
   ~ManualLists();
 
   // Whole request URLs, keyed by their normalised text.
-  const ManualEntryMap& urls() const { return Shared(urls_); }
+  SortedListView urls() const;
   // Hosts (with a port when one is given), keyed by their normalised text.
-  const ManualEntryMap& sites() const { return Shared(sites_); }
+  SortedListView sites() const;
   // Substrings, in the order they were added.
   const PartialList& partials() const { return Shared(partials_); }
 
@@ -79,10 +82,10 @@ class ManualLists {
   static const List& Shared(const std::shared_ptr<List>& list);
   template <typename List>
   static List& Writable(std::shared_ptr<List>* list);
-  bool InsertNormalised(std::shared_ptr<ManualEntryMap>* list, ManualEntry entry);
+  bool InsertNormalised(std::shared_ptr<CompactList>* list, const ManualEntry& entry);
 
-  std::shared_ptr<ManualEntryMap> urls_;
-  std::shared_ptr<ManualEntryMap> sites_;
+  std::shared_ptr<CompactList> urls_;
+  std::shared_ptr<CompactList> sites_;
   std::shared_ptr<PartialList> partials_;
   // Null after a change; read and published with the atomic shared_ptr
   // functions so that concurrent look-ups may race to build it.
@@ -100,8 +103,8 @@ class ManualLists {
 std::optional<int32_t> LookupManualClassification(const ManualLists& lists,
                                                   std::string_view normalisedUrl);
 
-// The same answer found by searching the lists themselves: ordered-map look-ups
-// and a walk over the partial list that lower-cases every entry. The reference
+// The same answer found by searching the lists themselves: a binary search of
+// the URL and the site list in their byte order, and a walk over the partial list that lower-cases every entry. The reference
 // that tests and benchmarks hold the indexed look-up against.
 std::optional<int32_t> LookupManualClassificationByWalk(const ManualLists& lists,
                                                         std::string_view normalisedUrl);

@@ -59,7 +59,7 @@ TEST(ManualLists, UrlAndSiteListsIterateInByteOrder) {
     lists.InsertSite({text, 0});
   }
   std::vector<std::string> order;
-  for (const auto& item : lists.sites()) order.push_back(item.first);
+  for (const ManualEntryRef& item : lists.sites()) order.emplace_back(item.text);
   // A text comes before the longer texts it starts; bytes above 0x7F last.
   EXPECT_EQ(order, (std::vector<std::string>{"a.example", "a.example/x", "b.example",
                                              "\xE9t\xE9.example"}));

@@ -16,13 +16,13 @@ std::string ManualRows::Folded(const std::string& text) {
 
 ManualRows::ManualRows(const ManualLists& lists) {
   rows_.reserve(lists.partials().size() + lists.sites().size() + lists.urls().size());
-  const auto keep = [this](const ManualEntry& entry, int type) {
-    rows_.push_back({entry.text, entry.categoryId, type});
-    ++texts_[Folded(entry.text)];
+  const auto keep = [this](std::string_view text, int32_t categoryId, int type) {
+    rows_.push_back({std::string(text), categoryId, type});
+    ++texts_[Folded(rows_.back().text)];
   };
-  for (const ManualEntry& entry : lists.partials()) keep(entry, ManualEntryPartial);
-  for (const auto& [text, entry] : lists.sites()) keep(entry, ManualEntrySite);
-  for (const auto& [text, entry] : lists.urls()) keep(entry, ManualEntryUrl);
+  for (const ManualEntry& entry : lists.partials()) keep(entry.text, entry.categoryId, ManualEntryPartial);
+  for (const ManualEntryRef& entry : lists.sites()) keep(entry.text, entry.categoryId, ManualEntrySite);
+  for (const ManualEntryRef& entry : lists.urls()) keep(entry.text, entry.categoryId, ManualEntryUrl);
 }
 
 bool ManualRows::Add(ManualRow row) {

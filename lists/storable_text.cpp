@@ -15,7 +15,7 @@ size_t LongestStorableListText(ManualEntryType type) {
   return type == ManualEntryPartial ? longest - kPartialNamePrefix : longest;
 }
 
-bool IsStorableListText(ManualEntryType type, const std::string& text) {
+bool IsStorableListText(ManualEntryType type, std::string_view text) {
   return text.size() <= LongestStorableListText(type);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "lists/manual_list_file.h"
 
@@ -13,7 +14,7 @@ namespace avex {
 // The longest entry text of `type` that fits a registry value name: a
 // partial entry's name carries the eight-digit sequence number and "_".
 size_t LongestStorableListText(ManualEntryType type);
-bool IsStorableListText(ManualEntryType type, const std::string& text);
+bool IsStorableListText(ManualEntryType type, std::string_view text);
 
 // A response is stored under a key named by its description: at most 255
 // characters and no backslash (which would make a path of it).

@@ -31,7 +31,7 @@ class RecordWriter {
     Integer(bits);
   }
 
-  void String(const std::string& text) {
+  void String(std::string_view text) {
     Integer(static_cast<uint32_t>(text.size()));
     Item(text.data(), text.size());
   }
@@ -134,9 +134,9 @@ void WriteList(RecordWriter& writer, const PartialList& entries) {
   }
 }
 
-void WriteList(RecordWriter& writer, const ManualEntryMap& entries) {
+void WriteList(RecordWriter& writer, const SortedListView& entries) {
   writer.Count(entries.size());
-  for (const auto& [text, entry] : entries) {
+  for (const ManualEntryRef& entry : entries) {
     writer.String(entry.text);
     writer.Integer(AsInteger(entry.categoryId));
   }

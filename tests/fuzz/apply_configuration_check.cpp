@@ -289,14 +289,16 @@ std::vector<std::string> LookupUrls() {
   const ManualLists& lists = sent->settings.lists;
   size_t taken = 0;
   // An entry that normalised to nothing names no URL a host would send.
-  for (auto it = lists.urls().begin(); it != lists.urls().end() && taken < kLookupsPerList; ++it) {
-    if (it->second.text.empty()) continue;
-    urls.push_back(it->second.text);
+  for (const ManualEntryRef& entry : lists.urls()) {
+    if (taken == kLookupsPerList) break;
+    if (entry.text.empty()) continue;
+    urls.emplace_back(entry.text);
     ++taken;
   }
   taken = 0;
-  for (auto it = lists.sites().begin(); it != lists.sites().end() && taken < kLookupsPerList; ++it, ++taken) {
-    urls.push_back("http://" + it->second.text + "/page");
+  for (const ManualEntryRef& entry : lists.sites()) {
+    if (taken++ == kLookupsPerList) break;
+    urls.push_back("http://" + std::string(entry.text) + "/page");
   }
   std::string allPartials = "http://host.example/";
   std::string cutPartials = allPartials;
