@@ -31,7 +31,7 @@
 #include <vector>
 
 #include "bench/loaded_plugin.h"
-#include "config/category_table.h"
+#include "common/category_table.h"
 #include "config/plugin_configuration.h"
 #include "host/scanning_table.h"
 #include "lists/manual_lists.h"
