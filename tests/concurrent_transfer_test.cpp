@@ -10,6 +10,7 @@
 #include "config/plugin_configuration.h"
 #include "host/scanning_table.h"
 #include "plugin/configuration_record.h"
+#include "tests/configuration_bytes.h"
 #include "tests/loaded_plugin.h"
 
 namespace {
@@ -17,11 +18,7 @@ namespace {
 constexpr uint32_t kPass = 0x40000000;
 constexpr uint32_t kReject = 0x41000000;
 
-std::string RecordOf(const avex::PluginConfiguration& config) {
-  std::string record(avex::WriteConfigurationRecord(config, nullptr, 0), '\0');
-  avex::WriteConfigurationRecord(config, &record[0], static_cast<uint32_t>(record.size()));
-  return record;
-}
+using avex::testing::RecordOf;
 
 class ConcurrentTransferTest : public avex::testing::LoadedPluginTest {};
 

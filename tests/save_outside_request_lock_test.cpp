@@ -17,6 +17,7 @@
 #include "platform/registry.h"
 #include "plugin/configuration_record.h"
 #include "common/host_interfaces.h"
+#include "tests/configuration_bytes.h"
 #include "tests/loaded_plugin.h"
 
 namespace {
@@ -29,11 +30,7 @@ constexpr uint32_t kIgnore = 0x80000007;
 // Requests tried while the save waits; the change is seen long before.
 constexpr int kRequestsAtMost = 200000;
 
-std::string RecordOf(const avex::PluginConfiguration& config) {
-  std::string record(avex::WriteConfigurationRecord(config, nullptr, 0), '\0');
-  avex::WriteConfigurationRecord(config, &record[0], static_cast<uint32_t>(record.size()));
-  return record;
-}
+using avex::testing::RecordOf;
 
 class SaveOutsideRequestLockTest : public avex::testing::LoadedPluginTest {
  protected:

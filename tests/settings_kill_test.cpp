@@ -21,6 +21,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "plugin/configuration_record.h"
+#include "tests/configuration_bytes.h"
 #include "tests/generated_configuration.h"
 #include "tests/loaded_plugin.h"
 #include "tests/settings_saver.h"
@@ -37,13 +38,9 @@ constexpr int kKillRounds = 4;
 constexpr unsigned kOldSeed = 1;
 constexpr unsigned kNewSeed = 2;
 
-// The whole configuration as the transfer carries it: lists, users,
-// responses, levels and switches, compared byte for byte.
-std::string RecordOf(const PluginConfiguration& config) {
-  std::string record(WriteConfigurationRecord(config, nullptr, 0), '\0');
-  WriteConfigurationRecord(config, &record[0], static_cast<uint32_t>(record.size()));
-  return record;
-}
+// The whole configuration as the transfer carries it (lists, users,
+// responses, levels and switches) is what the kills are judged by.
+using testing::RecordOf;
 
 class SettingsKillTest : public testing::LoadedPluginTest {
  protected:

@@ -22,6 +22,7 @@
 #include "platform/process.h"
 #include "platform/thread_id.h"
 #include "plugin/configuration_record.h"
+#include "tests/configuration_bytes.h"
 #include "tests/keeping_logger.h"
 #include "tests/loaded_plugin.h"
 
@@ -36,12 +37,6 @@ using avex::ResultReject;
 using avex::host::DialogDriver;
 
 inline constexpr char kRangeMessage[] = "Please enter an integer between 1 and 2147483647.";
-
-inline std::string RecordOf(const PluginConfiguration& configuration) {
-  std::string record(avex::WriteConfigurationRecord(configuration, nullptr, 0), '\0');
-  avex::WriteConfigurationRecord(configuration, &record[0], static_cast<uint32_t>(record.size()));
-  return record;
-}
 
 class DialogTest : public LoadedPluginTest {
  protected:
