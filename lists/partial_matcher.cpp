@@ -96,6 +96,8 @@ PartialMatcher::PartialMatcher(const PartialList& entries) {
     }
   }
 
+  PlaceSuffixStatesFirst();
+
   // Bytes that label no edge all lead the same way from every state, so a
   // row needs one column for them together.
   bool used[256] = {};
@@ -106,18 +108,18 @@ PartialMatcher::PartialMatcher(const PartialList& entries) {
   }
   std::vector<unsigned char> byteOfClass(classCount, 0);
   for (int byte = 0; byte < 256; ++byte) byteOfClass[classOf_[byte]] = static_cast<unsigned char>(byte);
-  while ((1u << rowShift_) < classCount) ++rowShift_;
+  rowWidth_ = classCount;
 
   // A state's row is its children over the row of its fail target, which
   // comes earlier in breadth-first order and so already has one.
-  const size_t rowBytes = sizeof(uint32_t) << rowShift_;
+  const size_t rowBytes = sizeof(uint32_t) * rowWidth_;
   rowStates_ = static_cast<uint32_t>(
       std::min<size_t>(stateCount, std::max<size_t>(1, kRowBudgetBytes / rowBytes)));
-  rows_.assign(static_cast<size_t>(rowStates_) << rowShift_, 0);
+  rows_.assign(static_cast<size_t>(rowStates_) * rowWidth_, 0);
   for (uint32_t s = 0; s < rowStates_; ++s) {
-    uint32_t* row = rows_.data() + (static_cast<size_t>(s) << rowShift_);
+    uint32_t* row = rows_.data() + static_cast<size_t>(s) * rowWidth_;
     if (s != 0) {
-      const uint32_t* failRow = rows_.data() + (static_cast<size_t>(states_[s].fail) << rowShift_);
+      const uint32_t* failRow = rows_.data() + static_cast<size_t>(states_[s].fail) * rowWidth_;
       std::copy(failRow, failRow + classCount, row);
     }
     for (uint32_t c = 1; c < classCount; ++c) {
@@ -133,23 +135,67 @@ PartialMatcher::PartialMatcher(const PartialList& entries) {
   best_.shrink_to_fit();
 }
 
+void PartialMatcher::PlaceSuffixStatesFirst() {
+  const uint32_t stateCount = static_cast<uint32_t>(states_.size());
+  std::vector<bool> isFailTarget(stateCount, false);
+  for (uint32_t s = 1; s < stateCount; ++s) isFailTarget[states_[s].fail] = true;
+
+  // Children stay together, so states move as the groups of a parent's
+  // children; each pass keeps breadth-first order, and a fail target, being a
+  // fail target, is in the first pass and shallower than what links to it.
+  std::vector<uint32_t> newIndex(stateCount, 0);
+  uint32_t placed = 1;
+  for (const bool suffixPass : {true, false}) {
+    for (uint32_t s = 0; s < stateCount; ++s) {
+      const uint32_t first = states_[s].firstChild;
+      const uint32_t end = first + states_[s].children;
+      bool holdsFailTarget = false;
+      for (uint32_t child = first; child < end; ++child) holdsFailTarget |= isFailTarget[child];
+      if (holdsFailTarget != suffixPass) continue;
+      for (uint32_t child = first; child < end; ++child) newIndex[child] = placed++;
+    }
+  }
+
+  std::vector<State> states(stateCount);
+  std::vector<unsigned char> labels(stateCount);
+  std::vector<uint32_t> best(stateCount);
+  for (uint32_t s = 0; s < stateCount; ++s) {
+    State state = states_[s];
+    if (state.children != 0) state.firstChild = newIndex[state.firstChild];
+    state.fail = newIndex[state.fail];
+    states[newIndex[s]] = state;
+    labels[newIndex[s]] = labels_[s];
+    best[newIndex[s]] = best_[s];
+  }
+  states_ = std::move(states);
+  labels_ = std::move(labels);
+  best_ = std::move(best);
+}
+
 std::optional<uint32_t> PartialMatcher::FirstMatch(std::string_view url) const {
   // Locals, so that the compiler need not reload the members after every store.
   const State* const states = states_.data();
   const uint32_t* const rows = rows_.data();
   const uint32_t* const bestOf = best_.data();
   const uint32_t rowStates = rowStates_;
-  const uint32_t rowShift = rowShift_;
+  const uint32_t rowWidth = rowWidth_;
   uint32_t best = bestOf[0];
   uint32_t s = 0;
   for (const char c : url) {
     if (best == 0) break;  // nothing can come before the first entry
     const unsigned char byte = static_cast<unsigned char>(c);
+    const uint32_t byteClass = classOf_[byte];
+    // A byte on no edge leads every state back to the root, whose entry
+    // `best` already holds.
+    if (byteClass == 0) {
+      s = 0;
+      continue;
+    }
     // Every state with a row, the root among them, leads each byte somewhere,
     // so the fail chain ends at the latest there.
     for (;;) {
       if (s < rowStates) {
-        const uint32_t next = rows[(static_cast<size_t>(s) << rowShift) + classOf_[byte]];
+        const uint32_t next = rows[static_cast<size_t>(s) * rowWidth + byteClass];
         s = next & ~kAnswers;
         if (next & kAnswers) best = std::min(best, bestOf[s]);
         break;

@@ -57,8 +57,13 @@ class PartialMatcher {
   static_assert(sizeof(State) == 16, "a state fills a quarter of a cache line");
 
   uint32_t ChildOf(const State& state, unsigned char byte) const;
+  // Renumbers the states so that those some other state fails to, which any
+  // text may lead to, lie together ahead of the rest: in a long list most
+  // states are the tails of single entries, reached seldom, and among them
+  // the busy states would each take a cache line of their own.
+  void PlaceSuffixStatesFirst();
 
-  std::vector<State> states_;          // in breadth-first order; 0 is the root
+  std::vector<State> states_;          // see PlaceSuffixStatesFirst; 0 is the root
   std::vector<unsigned char> labels_;  // the byte on the edge into each state
   // The earliest entry that ends at each state or anywhere on its fail chain.
   std::vector<uint32_t> best_;
@@ -66,7 +71,7 @@ class PartialMatcher {
   // byte class, with the fail links already followed; the others look up
   // their children and fall back along their fail links to a state with a row.
   uint32_t rowStates_ = 0;
-  uint32_t rowShift_ = 0;           // a row has 1 << rowShift_ columns
+  uint32_t rowWidth_ = 0;           // a row has a column per byte class
   uint16_t classOf_[256] = {};      // the bytes on no edge share class 0
   std::vector<uint32_t> rows_;
   std::vector<int32_t> categories_;
