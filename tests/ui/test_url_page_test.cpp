@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -245,9 +246,7 @@ TEST_F(TestUrlPageTest, ClassifyAddsTheUrlAsAnExactEntryOnce) {
   ASSERT_TRUE(driver.Click(IDC_CONFIGURATION_OK));
   EXPECT_EQ(DialogResult(), ResultOk);
   const PluginConfiguration applied = ConsoleConfiguration();
-  const auto entry = applied.settings.lists.urls().find(url);
-  ASSERT_NE(entry, applied.settings.lists.urls().end());
-  EXPECT_EQ(entry->second.categoryId, 2);
+  EXPECT_EQ(applied.settings.lists.urls().Find(url), std::optional<int32_t>(2));
 }
 
 }  // namespace
