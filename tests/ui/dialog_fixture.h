@@ -67,18 +67,7 @@ class DialogTest : public LoadedPluginTest {
   }
 
   void CloseConsole() {
-    if (dialogThread_.joinable()) {
-      // A test that failed half-way leaves the dialog open: close it as a person would.
-      if (dialog_ != nullptr) {
-        DialogDriver::WaitFor([&] {
-          DialogDriver driver(dialog_);
-          if (HWND box = driver.WaitForMessageBox(0)) DialogDriver::AnswerMessageBox(box, IDOK);
-          PostMessageA(dialog_, WM_COMMAND, IDCANCEL, 0);
-          return !IsWindow(dialog_);
-        });
-      }
-      dialogThread_.join();
-    }
+    CloseDialog();
     if (console_ != nullptr) {
       plug_.PlugReleaseInterface(console_);
       plug_.PlugStop();
@@ -86,26 +75,65 @@ class DialogTest : public LoadedPluginTest {
     }
   }
 
+  // A test that failed half-way leaves the dialog open, perhaps behind a
+  // message box or a file dialog: close them as a person would. A dialog that
+  // will not close ends the test program with a message, so that a fault
+  // never stalls the whole run.
+  void CloseDialog() {
+    if (!dialogThread_.joinable()) return;
+    DialogDriver::WaitFor(
+        [&] {
+          if (dialogEnded_) return true;
+          EnumThreadWindows(uiThread_, CloseWindowAsAPersonWould, reinterpret_cast<LPARAM>(dialog_));
+          return dialogEnded_.load();
+        },
+        kCloseWait);
+    if (!dialogEnded_) {
+      std::fprintf(stderr, "the configuration dialog does not close; ending the test program\n");
+      std::fflush(stderr);
+      TerminateProcess(GetCurrentProcess(), 3);
+    }
+    dialogThread_.join();
+    dialog_ = nullptr;
+  }
+
+  // The configuration dialog is cancelled; a message box is answered, a file
+  // dialog cancelled, a menu dismissed.
+  static BOOL CALLBACK CloseWindowAsAPersonWould(HWND window, LPARAM configurationDialog) {
+    PostMessageA(window, WM_CANCELMODE, 0, 0);
+    if (window != reinterpret_cast<HWND>(configurationDialog)) PostMessageA(window, WM_COMMAND, IDOK, 0);
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+  }
   const avex::host::ScanningObjectTable& Slots() const { return avex::host::TableOf(console_); }
 
   // Opens the dialog on a thread of its own, the console's user-interface
   // thread, and waits until it shows its first page.
   DialogDriver OpenDialog() {
-    std::atomic<uint32_t> uiThread{0};
-    dialogThread_ = std::thread([this, &uiThread] {
-      uiThread = avex::platform::CurrentThreadId();
+    uiThread_ = 0;
+    dialogEnded_ = false;
+    dialogThread_ = std::thread([this] {
+      uiThread_ = avex::platform::CurrentThreadId();
       dialogResult_ = Slots().ShowConfiguration(console_, nullptr);
+      dialogEnded_ = true;
     });
-    DialogDriver::WaitFor([&] { return uiThread != 0; });
-    dialog_ = DialogDriver::WaitForDialog(uiThread);
+    DialogDriver::WaitFor([&] { return uiThread_ != 0; });
+    dialog_ = DialogDriver::WaitForDialog(uiThread_);
     EXPECT_NE(dialog_, nullptr) << "the dialog did not appear";
     return DialogDriver(dialog_);
   }
 
   // Waits for the dialog to close; what ShowConfiguration answered.
+  // Waits for the dialog to close; what ShowConfiguration answered. A dialog
+  // still open after a long wait has kept a message box or a page open that
+  // the test did not expect: a failure, and the dialog is closed.
   uint32_t DialogResult() {
-    if (dialogThread_.joinable()) dialogThread_.join();
-    dialog_ = nullptr;
+    if (dialogThread_.joinable() && !DialogDriver::WaitFor([&] { return dialogEnded_.load(); }, kCloseWait)) {
+      HWND box = dialog_ == nullptr ? nullptr : DialogDriver(dialog_).WaitForMessageBox(0);
+      ADD_FAILURE() << "the dialog is still open"
+                    << (box != nullptr ? ", showing \"" + DialogDriver::MessageBoxText(box) + "\"" : std::string());
+    }
+    CloseDialog();
     return dialogResult_;
   }
 
@@ -190,7 +218,13 @@ class DialogTest : public LoadedPluginTest {
   }
 
   void* console_ = nullptr;
+  // How long a dialog may take to close before the test gives up on it: far
+  // beyond what any close takes, only so that a fault cannot stall the run.
+  static constexpr DWORD kCloseWait = 120000;  // ms
+
   std::thread dialogThread_;
+  std::atomic<uint32_t> uiThread_{0};
+  std::atomic<bool> dialogEnded_{false};
   HWND dialog_ = nullptr;
   std::atomic<uint32_t> dialogResult_{0xFFFFFFFF};
 };

@@ -162,7 +162,9 @@ TEST_F(TestUrlPageTest, EachKindOfReplyGivesItsLines) {
   bool first = true;
   for (const Case& test : cases) {
     EXPECT_EQ(Test(driver, test.typed), first ? WithLoading(test.lines) : test.lines) << test.typed;
-    if (test.picture != nullptr) EXPECT_TRUE(driver.Screenshot(ProgramDirectory() + test.picture));
+    if (test.picture != nullptr) {
+      EXPECT_TRUE(driver.Screenshot(ProgramDirectory() + test.picture));
+    }
     first = false;
   }
 }
