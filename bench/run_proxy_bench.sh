@@ -14,22 +14,10 @@
 #   web server and wrk always run natively). Loopback only; ends by itself.
 set -euo pipefail
 
-target=${1:-native}
+. "$(dirname "${BASH_SOURCE[0]}")/proxy_bench_common.sh"
+proxy_bench_target "${1:-native}"
 seconds=${2:-5}
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-native=$root/build/native
-build=$root/build/$target
-case "$target" in
-  native) exe=avexhost ;;
-  win32) exe=avexhost.exe ;;
-  *) echo "usage: $0 [native|win32] [SECONDS]" >&2; exit 2 ;;
-esac
-cmake --preset native -S "$root" >/dev/null
-cmake --build --preset native --target bench_proxy_origin avexhost AVex csdk
-if [ "$target" = win32 ]; then
-  cmake --preset win32 -S "$root" >/dev/null
-  cmake --build --preset win32 --target avexhost AVex csdk
-fi
+proxy_bench_build
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/avex-proxy-bench.XXXXXX")
 pids=()
@@ -40,12 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkfifo "$work/origin-in"
-"$native/bench_proxy_origin" <"$work/origin-in" >"$work/origin.port" &
-pids+=($!)
-exec 3>"$work/origin-in"  # the server stops when this closes
-for _ in $(seq 100); do [ -s "$work/origin.port" ] && break; sleep 0.1; done
-origin=$(head -n 1 "$work/origin.port")
+start_origin "$work"
 
 start_proxy() {
   local name=$1; shift

@@ -20,23 +20,11 @@
 #   wrk always run natively). Loopback only; ends by itself.
 set -euo pipefail
 
-target=${1:-native}
+. "$(dirname "${BASH_SOURCE[0]}")/proxy_bench_common.sh"
+proxy_bench_target "${1:-native}"
 seconds=${2:-120}
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-native=$root/build/native
-build=$root/build/$target
-case "$target" in
-  native) exe=avexhost ;;
-  win32) exe=avexhost.exe ;;
-  *) echo "usage: $0 [native|win32] [SECONDS]" >&2; exit 2 ;;
-esac
 [[ "$seconds" =~ ^[0-9]+$ ]] && [ "$seconds" -gt 0 ] || { echo "usage: $0 [native|win32] [SECONDS]" >&2; exit 2; }
-cmake --preset native -S "$root" >/dev/null
-cmake --build --preset native -j2 --target bench_proxy_origin bench_soak_records avexhost AVex csdk
-if [ "$target" = win32 ]; then
-  cmake --preset win32 -S "$root" >/dev/null
-  cmake --build --preset win32 -j2 --target avexhost AVex csdk
-fi
+proxy_bench_build bench_soak_records
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/avex-soak-bench.XXXXXX")
 settings_key='HKLM\Software\Tarn Software\Aurivex for Corvane'
@@ -82,12 +70,7 @@ fi
 run_host "$(target_path "$build/AVex.dll")" --start-type 1 config get "$(target_path "$work/defaults.rec")" >/dev/null
 "$native/bench_soak_records" "$work/defaults.rec" "$work/first.rec" "$work/second.rec" --entries 10000 --differing 100
 
-mkfifo "$work/origin-in"
-"$native/bench_proxy_origin" <"$work/origin-in" >"$work/origin.port" &
-pids+=($!)
-exec 3>"$work/origin-in"  # the server stops when this closes
-for _ in $(seq 100); do [ -s "$work/origin.port" ] && break; sleep 0.1; done
-origin=$(head -n 1 "$work/origin.port")
+start_origin "$work"
 printf 'wrk.path = "http://127.0.0.1:%s/page.html"\n' "$origin" >"$work/target.lua"
 
 # The resident memory of the process that serves the run's proxy (under Wine
