@@ -98,13 +98,16 @@ struct StoredValue {
 
 // One key held open. Move-only; closed when destroyed. Use it from one
 // thread at a time. A key that could not be opened answers every read with
-// nothing and every write with false.
+// nothing and every write with false. Each backend implements this class
+// (and Batch); the plain functions above are written once over it.
 class RegistryKey {
  public:
   // Opens `key` with read rights; not open when the key is missing.
   static RegistryKey ForReading(const std::string& key);
   // Opens `key` for writing, creating it and its missing parents.
   static RegistryKey ForWriting(const std::string& key);
+  // Opens `key` for writing; not open when the key is missing.
+  static RegistryKey ForChanging(const std::string& key);
 
   RegistryKey(RegistryKey&& other) noexcept;
   RegistryKey& operator=(RegistryKey&& other) noexcept;
@@ -118,6 +121,7 @@ class RegistryKey {
   // in one pass; long names as in ValueNames.
   std::vector<StoredValue> Values() const;
   std::vector<std::string> SubkeyNames() const;
+  std::vector<std::string> ValueNames() const;
   // One value with its type and data; nothing when it is missing.
   std::optional<StoredValue> Query(const std::string& value) const;
   // Query(value) as a DWORD / a string; nothing when missing or of another type.
@@ -132,6 +136,8 @@ class RegistryKey {
   bool Write(const StoredValue& value);
   // Deleting a missing value succeeds.
   bool DeleteValue(const std::string& value);
+  // As DeleteKeyTree on the subkey `name` of this key.
+  bool DeleteSubkeyTree(const std::string& name);
 
  private:
   explicit RegistryKey(void* handle);

@@ -1,11 +1,11 @@
 // Loading registry test fixtures: REGEDIT4 texts (reg_file.h), the same files
 // that `wine regedit /S` imports.
 //
-// Both backends parse the text with platform/reg_file and apply it through
-// their own registry (Win32: the Reg* API under HKEY_LOCAL_MACHINE, with the
-// value types as written; POSIX: the in-process tree, or the AVEX_REGISTRY
-// file, in one locked step). Keys outside HKEY_LOCAL_MACHINE are skipped. Any
-// thread. For tests and tools only; the plug-in never imports.
+// The text is parsed with platform/reg_file and applied through RegistryKey,
+// in one Batch (the POSIX file backend: one locked read and write), with the
+// value types as written. Keys outside HKEY_LOCAL_MACHINE are skipped. Any
+// thread. For tests and tools only: it is a library of its own
+// (avex_registry_fixture) that the plug-in does not link.
 #pragma once
 
 #include <string>

@@ -3,11 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
-#include "platform/reg_file.h"
-#include "platform/registry_fixture.h"
+#include "platform/registry_path.h"
 
 namespace avex::platform::registry {
 namespace {
@@ -40,25 +37,6 @@ class KeyHandle {
  private:
   HKEY key_ = nullptr;
 };
-
-// "A\\B\\C" -> {A, B, C}. Empty names are skipped, as the system skips them;
-// a leading backslash (the system answers ERROR_BAD_PATHNAME) or a name
-// longer than 255 characters makes the path invalid.
-bool SplitNames(const std::string& key, std::vector<std::string>* names) {
-  names->clear();
-  if (!key.empty() && key[0] == '\\') return false;
-  size_t start = 0;
-  while (start <= key.size()) {
-    size_t end = key.find('\\', start);
-    if (end == std::string::npos) end = key.size();
-    if (end > start) {
-      if (end - start > kMaxKeyName) return false;
-      names->push_back(key.substr(start, end - start));
-    }
-    start = end + 1;
-  }
-  return true;
-}
 
 // The first `count` names joined into pieces of at most 255 characters, which
 // are opened one below the other. One piece in all but extreme cases: Wine's
@@ -100,13 +78,11 @@ LONG OpenPath(const std::vector<std::string>& pieces, REGSAM access, bool create
 
 LONG OpenKey(const std::string& key, REGSAM access, bool create, KeyHandle* handle) {
   std::vector<std::string> names;
-  if (!SplitNames(key, &names)) return ERROR_BAD_PATHNAME;
+  if (!SplitKeyPath(key, &names)) return ERROR_BAD_PATHNAME;
   return OpenPath(Pieces(names, names.size()), access, create, handle);
 }
 
-LONG OpenForRead(const std::string& key, KeyHandle* handle) {
-  return OpenKey(key, KEY_READ, false, handle);
-}
+LONG OpenForRead(const std::string& key, KeyHandle* handle) { return OpenKey(key, KEY_READ, false, handle); }
 
 LONG CreateForWrite(const std::string& key, KeyHandle* handle) {
   return OpenKey(key, kWriteAccess, true, handle);
@@ -129,29 +105,6 @@ bool QueryRawFrom(HKEY key, const std::string& value, DWORD* type, std::string* 
     if (status != ERROR_MORE_DATA) return false;
   }
   return false;
-}
-
-// The same for `key`, opened for this one query.
-bool QueryRaw(const std::string& key, const std::string& value, DWORD* type, std::string* data) {
-  KeyHandle handle;
-  return OpenForRead(key, &handle) == ERROR_SUCCESS && QueryRawFrom(handle.get(), value, type, data);
-}
-
-bool SetRaw(const std::string& key, const std::string& value, DWORD type, const void* data, DWORD size) {
-  if (value.size() > kMaxValueName) return false;
-  KeyHandle handle;
-  if (CreateForWrite(key, &handle) != ERROR_SUCCESS) return false;
-  return RegSetValueExA(handle.get(), value.c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
-         ERROR_SUCCESS;
-}
-
-bool DeleteValue(const std::string& key, const std::string& value) {
-  KeyHandle handle;
-  LONG status = OpenKey(key, KEY_SET_VALUE, false, &handle);
-  if (status == ERROR_FILE_NOT_FOUND) return true;  // no key, so no value either
-  if (status != ERROR_SUCCESS) return false;
-  status = RegDeleteValueA(handle.get(), value.c_str());
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 // Deletes `parent`\`name`: its subkeys first, depth-first (enumerate the
@@ -200,77 +153,6 @@ std::vector<std::string> EnumerateNames(size_t longestName, Enumerate enumerate)
 
 }  // namespace
 
-std::optional<uint32_t> QueryDword(const std::string& key, const std::string& value) {
-  DWORD type = 0;
-  std::string data;
-  if (!QueryRaw(key, value, &type, &data) || type != REG_DWORD || data.size() != sizeof(DWORD)) {
-    return std::nullopt;
-  }
-  DWORD result = 0;
-  memcpy(&result, data.data(), sizeof result);
-  return result;
-}
-
-std::optional<std::string> QueryString(const std::string& key, const std::string& value,
-                                       size_t maxBytes) {
-  DWORD type = 0;
-  std::string data;
-  if (!QueryRaw(key, value, &type, &data) || type != REG_SZ) return std::nullopt;
-  std::string text = data.substr(0, data.find('\0'));  // stored with or without its zero
-  if (text.size() >= maxBytes) return std::nullopt;    // with its zero it would not fit
-  return text;
-}
-
-uint32_t ReadDword(const std::string& key, const std::string& value, uint32_t fallback) {
-  return QueryDword(key, value).value_or(fallback);
-}
-
-std::string ReadString(const std::string& key, const std::string& value, const std::string& fallback) {
-  std::optional<std::string> text = QueryString(key, value);
-  return text ? *text : fallback;
-}
-
-bool WriteDword(const std::string& key, const std::string& value, uint32_t data) {
-  DWORD dword = data;
-  return SetRaw(key, value, REG_DWORD, &dword, sizeof dword);
-}
-
-bool WriteString(const std::string& key, const std::string& value, const char* data) {
-  if (data == nullptr) return DeleteValue(key, value);
-  return SetRaw(key, value, REG_SZ, data, static_cast<DWORD>(strlen(data) + 1));
-}
-
-bool KeyExists(const std::string& key) {
-  KeyHandle handle;
-  return OpenForRead(key, &handle) == ERROR_SUCCESS;
-}
-
-bool DeleteKeyTree(const std::string& key) {
-  std::vector<std::string> names;
-  if (!SplitNames(key, &names) || names.empty()) return false;  // never HKEY_LOCAL_MACHINE
-  KeyHandle parent;
-  LONG status = OpenPath(Pieces(names, names.size() - 1), KEY_READ, false, &parent);
-  if (status == ERROR_FILE_NOT_FOUND) return true;
-  if (status != ERROR_SUCCESS) return false;
-  return DeleteSubtree(parent.get(), names.back());
-}
-
-std::vector<std::string> SubkeyNames(const std::string& key) {
-  KeyHandle handle;
-  if (OpenForRead(key, &handle) != ERROR_SUCCESS) return {};
-  return EnumerateNames(kMaxKeyName, [&](DWORD index, char* name, DWORD* length) {
-    return RegEnumKeyExA(handle.get(), index, name, length, nullptr, nullptr, nullptr, nullptr);
-  });
-}
-
-std::vector<std::string> ValueNames(const std::string& key) {
-  KeyHandle handle;
-  if (OpenForRead(key, &handle) != ERROR_SUCCESS) return {};
-  return EnumerateNames(kMaxValueName, [&](DWORD index, char* name, DWORD* length) {
-    return RegEnumValueA(handle.get(), index, name, length, nullptr, nullptr, nullptr, nullptr);
-  });
-}
-
 RegistryKey::RegistryKey(void* handle) : handle_(handle) {}
 
 RegistryKey::RegistryKey(RegistryKey&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
@@ -297,6 +179,12 @@ RegistryKey RegistryKey::ForReading(const std::string& key) {
 RegistryKey RegistryKey::ForWriting(const std::string& key) {
   KeyHandle handle;
   if (CreateForWrite(key, &handle) != ERROR_SUCCESS) return RegistryKey(nullptr);
+  return RegistryKey(handle.Release());
+}
+
+RegistryKey RegistryKey::ForChanging(const std::string& key) {
+  KeyHandle handle;
+  if (OpenKey(key, kWriteAccess, false, &handle) != ERROR_SUCCESS) return RegistryKey(nullptr);
   return RegistryKey(handle.Release());
 }
 
@@ -340,6 +228,13 @@ std::vector<std::string> RegistryKey::SubkeyNames() const {
   });
 }
 
+std::vector<std::string> RegistryKey::ValueNames() const {
+  if (!handle_) return {};
+  return EnumerateNames(kMaxValueName, [&](DWORD index, char* name, DWORD* length) {
+    return RegEnumValueA(static_cast<HKEY>(handle_), index, name, length, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
 std::optional<StoredValue> RegistryKey::Query(const std::string& value) const {
   DWORD type = 0;
   std::string data;
@@ -374,46 +269,12 @@ bool RegistryKey::DeleteValue(const std::string& value) {
   return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
+bool RegistryKey::DeleteSubkeyTree(const std::string& name) {
+  return handle_ && DeleteSubtree(static_cast<HKEY>(handle_), name);
+}
+
 // Every call reaches the registry at once; there is nothing to group.
 Batch::Batch() = default;
 Batch::~Batch() = default;
-
-bool ImportRegText(const std::string& text) {
-  std::vector<regfile::Operation> operations;
-  if (!regfile::Parse(text, &operations)) return false;
-  bool ok = true;
-  for (const regfile::Operation& op : operations) {
-    bool done = false;
-    switch (op.kind) {
-      case regfile::Operation::Kind::CreateKey: {
-        KeyHandle handle;
-        done = CreateForWrite(op.key, &handle) == ERROR_SUCCESS;
-        break;
-      }
-      case regfile::Operation::Kind::DeleteKey:
-        done = DeleteKeyTree(op.key);
-        break;
-      case regfile::Operation::Kind::SetValue: {
-        std::string data = op.data;
-        if (op.type == REG_SZ) data.push_back('\0');  // stored with its zero, as regedit does
-        done = SetRaw(op.key, op.name, op.type, data.data(), static_cast<DWORD>(data.size()));
-        break;
-      }
-      case regfile::Operation::Kind::DeleteValue:
-        done = DeleteValue(op.key, op.name);
-        break;
-    }
-    ok = done && ok;
-  }
-  return ok;
-}
-
-bool ImportRegFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::ostringstream text;
-  text << file.rdbuf();
-  return ImportRegText(text.str());
-}
 
 }  // namespace avex::platform::registry
