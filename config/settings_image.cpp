@@ -21,23 +21,22 @@ void WriteResponses(const ResponseSet& responses, StoredTreeBuilder* tree) {
   for (const auto& [id, response] : responses) {
     if (response.Description().empty() || !IsStorableResponseDescription(response.Description())) continue;
     const std::string key = std::string(kResponses) + "\\" + response.Description();
-    tree->WriteDword(key, "Code", AsDword(response.CategoryId()));
-    tree->WriteString(key, "Descript", response.Description());
-    tree->WriteString(key, "Text Header", response.GetTitle(ResponseKindText));
-    tree->WriteString(key, "Text Body", response.GetBody(ResponseKindText));
-    tree->WriteString(key, "HTML Header", response.GetTitle(ResponseKindHtml));
-    tree->WriteString(key, "HTML Body", response.GetBody(ResponseKindHtml));
+    tree->WriteDword(key, kResponseCode, AsDword(response.CategoryId()));
+    tree->WriteString(key, kResponseDescription, response.Description());
+    for (const ResponseText& text : kResponseTexts) {
+      tree->WriteString(key, text.valueName, text.title ? response.GetTitle(text.kind) : response.GetBody(text.kind));
+    }
   }
 }
 
 void WriteAccessRights(const PluginConfiguration& config, StoredTreeBuilder* tree) {
-  tree->WriteDword(kAccessRights, "Apply to all users", config.settings.applyToAllUsers);
+  tree->WriteDword(kAccessRights, kApplyToAllUsers, config.settings.applyToAllUsers);
   unsigned number = 0;
   for (const auto& [name, entry] : config.accessRights.Entries()) {
-    const std::string key = std::string(kAccessRights) + "\\Recipient" + std::to_string(number++);
-    tree->WriteString(key, "Name", entry.name);
-    tree->WriteDword(key, "State", entry.state);
-    tree->WriteDword(key, "Group", entry.isGroup);
+    const std::string key = std::string(kAccessRights) + "\\" + kRecipientKeyPrefix + std::to_string(number++);
+    tree->WriteString(key, kRecipientName, entry.name);
+    tree->WriteDword(key, kRecipientState, entry.state);
+    tree->WriteDword(key, kRecipientGroup, entry.isGroup);
   }
 }
 
@@ -70,10 +69,10 @@ StoredTree SettingsImage(const PluginConfiguration& config) {
   WriteResponses(config.responses, &tree);
   WriteAccessRights(config, &tree);
   WriteLists(settings.lists, &tree);
-  tree.WriteDword(kUpdateServers, "Port", config.updateServer.port);
-  tree.WriteString(kUpdateServers, "Server", config.updateServer.name);
-  tree.WriteDword(kLogging, "Options", config.logging.Options());
-  tree.WriteDword(kLogging, "Enabled", config.logging.enabled);
+  tree.WriteDword(kUpdateServers, kUpdateServerPort, config.updateServer.port);
+  tree.WriteString(kUpdateServers, kUpdateServerName, config.updateServer.name);
+  tree.WriteDword(kLogging, kLoggingOptions, config.logging.Options());
+  tree.WriteDword(kLogging, kLoggingEnabled, config.logging.enabled);
   tree.WriteDword("", kSettingsVersionValue, kSettingsVersion);
   return std::move(tree).Build();
 }

@@ -6,6 +6,7 @@
 
 #include "config/plugin_configuration.h"
 #include "config/stored_tree.h"
+#include "responses/custom_response.h"
 
 namespace avex {
 
@@ -23,6 +24,37 @@ inline constexpr char kUrls[] = "Manual\\URLs";
 inline constexpr char kSites[] = "Manual\\Sites";
 inline constexpr char kUpdateServers[] = "Update Servers";
 inline constexpr char kLogging[] = "Logging";
+
+// The values of those keys. The load's defaults for a missing value are
+// given here too; a value without one keeps what the configuration holds.
+inline constexpr char kApplyToAllUsers[] = "Apply to all users";  // of kAccessRights
+inline constexpr uint32_t kApplyToAllUsersDefault = 1;
+inline constexpr char kRecipientKeyPrefix[] = "Recipient";  // subkeys of kAccessRights
+inline constexpr char kRecipientName[] = "Name";
+inline constexpr char kRecipientDescription[] = "Description";  // read, never written
+inline constexpr char kRecipientState[] = "State";
+inline constexpr uint32_t kRecipientStateDefault = 1;
+inline constexpr char kRecipientGroup[] = "Group";
+inline constexpr char kResponseCode[] = "Code";  // of each kResponses subkey
+inline constexpr char kResponseDescription[] = "Descript";
+inline constexpr char kUpdateServerName[] = "Server";  // of kUpdateServers
+inline constexpr char kUpdateServerPort[] = "Port";
+inline constexpr char kLoggingOptions[] = "Options";  // of kLogging
+inline constexpr uint32_t kLoggingOptionsDefault = 15;
+inline constexpr char kLoggingEnabled[] = "Enabled";
+
+// A custom response's four texts, each a string value of its key.
+struct ResponseText {
+  const char* valueName;
+  int kind;  // ResponseKindText or ResponseKindHtml
+  bool title;  // the kind's title, else its body
+};
+inline constexpr ResponseText kResponseTexts[] = {
+    {"Text Header", ResponseKindText, true},
+    {"Text Body", ResponseKindText, false},
+    {"HTML Header", ResponseKindHtml, true},
+    {"HTML Body", ResponseKindHtml, false},
+};
 
 // The engine switches: DWORD values of the root key, one per member of
 // FilterSettings. The image writes each member; the load reads each one and

@@ -50,28 +50,34 @@ void ReadCategorySetting(const RegistryKey& categories, const std::string& enabl
 }
 
 void ReadApplyToAllUsers(FilterSettings* settings) {
-  settings->applyToAllUsers = registry::ReadDword(kAccessRightsKey, "Apply to all users", 1);
+  settings->applyToAllUsers = registry::ReadDword(kAccessRightsKey, kApplyToAllUsers, kApplyToAllUsersDefault);
 }
 
 void ReadAccessRights(AccessRights* rights) {
   for (const std::string& subkey : RegistryKey::ForReading(kAccessRightsKey).SubkeyNames()) {
     const RegistryKey key = RegistryKey::ForReading(kAccessRightsKey + "\\" + subkey);
-    rights->Add(key.QueryString("Name").value_or(""), key.QueryString("Description").value_or(""),
-                key.QueryDword("Group").value_or(0), key.QueryDword("State").value_or(1), 0, 0);
+    rights->Add(key.QueryString(kRecipientName).value_or(""), key.QueryString(kRecipientDescription).value_or(""),
+                key.QueryDword(kRecipientGroup).value_or(0),
+                key.QueryDword(kRecipientState).value_or(kRecipientStateDefault), 0, 0);
   }
 }
 
-// Reads every response subkey; `idOf` turns the stored "Code" into a category id.
+// Reads every response subkey; `idOf` turns the stored code into a category id.
 template <typename IdOf>
 void ReadResponses(ResponseSet* responses, const IdOf& idOf) {
   responses->Clear();
   for (const std::string& subkey : RegistryKey::ForReading(kResponsesKey).SubkeyNames()) {
     const RegistryKey key = RegistryKey::ForReading(kResponsesKey + "\\" + subkey);
-    CustomResponse response(idOf(key.QueryDword("Code").value_or(0)), key.QueryString("Descript").value_or(""));
-    response.SetTitle(ResponseKindText, key.QueryString("Text Header").value_or(""));
-    response.SetBody(ResponseKindText, key.QueryString("Text Body").value_or(""));
-    response.SetTitle(ResponseKindHtml, key.QueryString("HTML Header").value_or(""));
-    response.SetBody(ResponseKindHtml, key.QueryString("HTML Body").value_or(""));
+    CustomResponse response(idOf(key.QueryDword(kResponseCode).value_or(0)),
+                            key.QueryString(kResponseDescription).value_or(""));
+    for (const ResponseText& text : kResponseTexts) {
+      const std::string stored = key.QueryString(text.valueName).value_or("");
+      if (text.title) {
+        response.SetTitle(text.kind, stored);
+      } else {
+        response.SetBody(text.kind, stored);
+      }
+    }
     responses->InsertOrReplace(response);
   }
 }
@@ -85,12 +91,12 @@ void ReadEngineValues(FilterSettings* settings) {
 
 void ReadLoggingAndUpdateServer(PluginConfiguration* config) {
   const RegistryKey logging = RegistryKey::ForReading(kLoggingKey);
-  config->logging.SetOptions(logging.QueryDword("Options").value_or(15));
-  config->logging.enabled = logging.QueryDword("Enabled").value_or(config->logging.enabled);
+  config->logging.SetOptions(logging.QueryDword(kLoggingOptions).value_or(kLoggingOptionsDefault));
+  config->logging.enabled = logging.QueryDword(kLoggingEnabled).value_or(config->logging.enabled);
   const RegistryKey updateServers = RegistryKey::ForReading(kUpdateServersKey);
   if (updateServers.IsOpen()) {
-    config->updateServer.name = updateServers.QueryString("Server").value_or("");
-    config->updateServer.port = updateServers.QueryDword("Port").value_or(0);
+    config->updateServer.name = updateServers.QueryString(kUpdateServerName).value_or("");
+    config->updateServer.port = updateServers.QueryDword(kUpdateServerPort).value_or(0);
   }
 }
 
