@@ -33,8 +33,6 @@ class CManualClassificationsPage : public CTabPage {
   // Appends a row with the text as given; false when a row has the same
   // text without regard to case.
   bool AddRow(const std::string& text, int32_t categoryId, int type);
-  // The first row with this text without regard to case, or -1.
-  long FindRow(const std::string& text) const { return rows_.Find(text); }
   // What Apply does, into other lists (the Test URL page tests with them).
   void WriteRowsInto(ManualLists* lists) const { rows_.WriteInto(lists); }
 
