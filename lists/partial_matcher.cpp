@@ -22,16 +22,35 @@ inline uint32_t PartialMatcher::ChildOf(const State& state, unsigned char byte) 
              : kNone;
 }
 
-PartialMatcher::PartialMatcher(const PartialList& entries) {
-  const uint32_t count = static_cast<uint32_t>(entries.size());
-  std::vector<std::string> patterns(count);
-  categories_.resize(count);
-  for (uint32_t i = 0; i < count; ++i) {
+namespace {
+
+// The text of each entry, lower-cased, in list order.
+std::vector<std::string> LoweredTexts(const PartialList& entries) {
+  std::vector<std::string> patterns(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
     patterns[i] = entries[i].text;
     platform::LowerInPlace(&patterns[i]);
-    categories_[i] = entries[i].categoryId;
   }
+  return patterns;
+}
 
+}  // namespace
+
+PartialMatcher::PartialMatcher(const PartialList& entries) {
+  categories_.resize(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) categories_[i] = entries[i].categoryId;
+  BuildTrie(LoweredTexts(entries));
+  LinkFailures();
+  PlaceSuffixStatesFirst();
+  LayOutRows(ClassifyBytes());
+  MarkAnsweringStates();
+  states_.shrink_to_fit();
+  labels_.shrink_to_fit();
+  best_.shrink_to_fit();
+}
+
+void PartialMatcher::BuildTrie(const std::vector<std::string>& patterns) {
+  const uint32_t count = static_cast<uint32_t>(patterns.size());
   // Sorted, the entries that share a prefix are neighbours, so the trie can be
   // built one depth at a time: every state's children get consecutive numbers
   // and the states come out in breadth-first order.
@@ -76,8 +95,10 @@ PartialMatcher::PartialMatcher(const PartialList& entries) {
     }
     std::swap(level, next);
   }
-  const uint32_t stateCount = static_cast<uint32_t>(states_.size());
+}
 
+void PartialMatcher::LinkFailures() {
+  const uint32_t stateCount = static_cast<uint32_t>(states_.size());
   // Breadth-first order puts every fail target, which is shallower, before
   // the states whose links lead to it, so its best_ is final when used.
   for (uint32_t s = 0; s < stateCount; ++s) {
@@ -95,44 +116,6 @@ PartialMatcher::PartialMatcher(const PartialList& entries) {
       best_[child] = std::min(best_[child], best_[target]);
     }
   }
-
-  PlaceSuffixStatesFirst();
-
-  // Bytes that label no edge all lead the same way from every state, so a
-  // row needs one column for them together.
-  bool used[256] = {};
-  for (uint32_t s = 1; s < stateCount; ++s) used[labels_[s]] = true;
-  uint32_t classCount = 1;
-  for (int byte = 0; byte < 256; ++byte) {
-    if (used[byte]) classOf_[byte] = static_cast<uint16_t>(classCount++);
-  }
-  std::vector<unsigned char> byteOfClass(classCount, 0);
-  for (int byte = 0; byte < 256; ++byte) byteOfClass[classOf_[byte]] = static_cast<unsigned char>(byte);
-  rowWidth_ = classCount;
-
-  // A state's row is its children over the row of its fail target, which
-  // comes earlier in breadth-first order and so already has one.
-  const size_t rowBytes = sizeof(uint32_t) * rowWidth_;
-  rowStates_ = static_cast<uint32_t>(
-      std::min<size_t>(stateCount, std::max<size_t>(1, kRowBudgetBytes / rowBytes)));
-  rows_.assign(static_cast<size_t>(rowStates_) * rowWidth_, 0);
-  for (uint32_t s = 0; s < rowStates_; ++s) {
-    uint32_t* row = rows_.data() + static_cast<size_t>(s) * rowWidth_;
-    if (s != 0) {
-      const uint32_t* failRow = rows_.data() + static_cast<size_t>(states_[s].fail) * rowWidth_;
-      std::copy(failRow, failRow + classCount, row);
-    }
-    for (uint32_t c = 1; c < classCount; ++c) {
-      const uint32_t child = ChildOf(states_[s], byteOfClass[c]);
-      if (child != kNone) row[c] = child | (best_[child] != kNone ? kAnswers : 0);
-    }
-  }
-  for (uint32_t s = 0; s < stateCount; ++s) {
-    if (best_[s] != kNone) states_[s].fail |= kAnswers;
-  }
-  states_.shrink_to_fit();
-  labels_.shrink_to_fit();
-  best_.shrink_to_fit();
 }
 
 void PartialMatcher::PlaceSuffixStatesFirst() {
@@ -170,6 +153,51 @@ void PartialMatcher::PlaceSuffixStatesFirst() {
   states_ = std::move(states);
   labels_ = std::move(labels);
   best_ = std::move(best);
+}
+
+std::vector<unsigned char> PartialMatcher::ClassifyBytes() {
+  const uint32_t stateCount = static_cast<uint32_t>(states_.size());
+  // Bytes that label no edge all lead the same way from every state, so a
+  // row needs one column for them together.
+  bool used[256] = {};
+  for (uint32_t s = 1; s < stateCount; ++s) used[labels_[s]] = true;
+  uint32_t classCount = 1;
+  for (int byte = 0; byte < 256; ++byte) {
+    if (used[byte]) classOf_[byte] = static_cast<uint16_t>(classCount++);
+  }
+  std::vector<unsigned char> byteOfClass(classCount, 0);
+  for (int byte = 0; byte < 256; ++byte) byteOfClass[classOf_[byte]] = static_cast<unsigned char>(byte);
+  rowWidth_ = classCount;
+  return byteOfClass;
+}
+
+void PartialMatcher::LayOutRows(const std::vector<unsigned char>& byteOfClass) {
+  const uint32_t stateCount = static_cast<uint32_t>(states_.size());
+  const uint32_t classCount = rowWidth_;
+  // A state's row is its children over the row of its fail target, which
+  // comes earlier in breadth-first order and so already has one.
+  const size_t rowBytes = sizeof(uint32_t) * rowWidth_;
+  rowStates_ = static_cast<uint32_t>(
+      std::min<size_t>(stateCount, std::max<size_t>(1, kRowBudgetBytes / rowBytes)));
+  rows_.assign(static_cast<size_t>(rowStates_) * rowWidth_, 0);
+  for (uint32_t s = 0; s < rowStates_; ++s) {
+    uint32_t* row = rows_.data() + static_cast<size_t>(s) * rowWidth_;
+    if (s != 0) {
+      const uint32_t* failRow = rows_.data() + static_cast<size_t>(states_[s].fail) * rowWidth_;
+      std::copy(failRow, failRow + classCount, row);
+    }
+    for (uint32_t c = 1; c < classCount; ++c) {
+      const uint32_t child = ChildOf(states_[s], byteOfClass[c]);
+      if (child != kNone) row[c] = child | (best_[child] != kNone ? kAnswers : 0);
+    }
+  }
+}
+
+void PartialMatcher::MarkAnsweringStates() {
+  const uint32_t stateCount = static_cast<uint32_t>(states_.size());
+  for (uint32_t s = 0; s < stateCount; ++s) {
+    if (best_[s] != kNone) states_[s].fail |= kAnswers;
+  }
 }
 
 std::optional<uint32_t> PartialMatcher::FirstMatch(std::string_view url) const {

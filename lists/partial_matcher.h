@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -57,11 +58,26 @@ class PartialMatcher {
   static_assert(sizeof(State) == 16, "a state fills a quarter of a cache line");
 
   uint32_t ChildOf(const State& state, unsigned char byte) const;
+  // The trie of the lower-cased `patterns`, in breadth-first order, each
+  // state knowing the earliest entry that ends exactly there.
+  void BuildTrie(const std::vector<std::string>& patterns);
+  // Gives every state its fail link and widens its best_ by that of the
+  // state it fails to.
+  void LinkFailures();
   // Renumbers the states so that those some other state fails to, which any
   // text may lead to, lie together ahead of the rest: in a long list most
   // states are the tails of single entries, reached seldom, and among them
   // the busy states would each take a cache line of their own.
   void PlaceSuffixStatesFirst();
+  // Gives each byte on some edge a class of its own, the others class 0, and
+  // answers the byte that stands for each class.
+  std::vector<unsigned char> ClassifyBytes();
+  // Fills the transition rows of as many states, from the root on, as the
+  // budget allows.
+  void LayOutRows(const std::vector<unsigned char>& byteOfClass);
+  // Sets kAnswers in the fail link of every state whose best_ is an entry;
+  // the last step, as the ones before follow the fail links unmarked.
+  void MarkAnsweringStates();
 
   std::vector<State> states_;          // see PlaceSuffixStatesFirst; 0 is the root
   std::vector<unsigned char> labels_;  // the byte on the edge into each state

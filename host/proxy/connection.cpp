@@ -44,6 +44,22 @@ bool StartsWithNoCase(std::string_view text, std::string_view start) {
   return true;
 }
 
+// Turns the proxy request into the one the origin server gets: without the
+// hop-by-hop fields and Expect (the proxy has answered it itself), the path
+// as target, a Host field, and HTTP/1.1 with keep-alive whatever the client
+// asked for.
+void AddressToOrigin(const UpstreamTarget& target, ProxyRequest* request) {
+  RemoveHopByHopFields(&request->base());
+  request->erase(http::field::expect);
+  request->target(target.path);
+  if (request->find(http::field::host) == request->end()) {
+    request->set(http::field::host, target.port == "80" ? target.host : target.host + ":" + target.port);
+  }
+  request->version(11);
+  request->keep_alive(true);
+  request->prepare_payload();
+}
+
 }  // namespace
 
 Connection::Connection(const ProxySettings& settings, PluginHost* plugin, LineOutput* output)
@@ -135,70 +151,77 @@ bool Connection::ServeRequest() {
 bool Connection::Forward(ProxyRequest& request, RequestRecord* record) {
   const bool keepAlive = request.keep_alive();
   UpstreamTarget target;
-  if (!SplitHttpUrl(record->url, &target)) {
-    record->result = "bad-target";
-    if (StartsWithNoCase(record->url, "https://")) {
-      return SendError(http::status::bad_request, "avexhost: https:// goes through a CONNECT tunnel, not as a plain request",
-                       keepAlive, record);
-    }
-    return SendError(http::status::bad_request,
-                     "avexhost is a proxy: a request needs an absolute http:// URL (\"GET http://host/path\")",
-                     keepAlive, record);
-  }
-  RemoveHopByHopFields(&request.base());
-  request.erase(http::field::expect);
-  request.target(target.path);
-  if (request.find(http::field::host) == request.end()) {
-    request.set(http::field::host, target.port == "80" ? target.host : target.host + ":" + target.port);
-  }
-  request.version(11);
-  request.keep_alive(true);
-  request.prepare_payload();
-
+  if (!SplitHttpUrl(record->url, &target)) return RefuseTarget(keepAlive, record);
+  AddressToOrigin(target, &request);
   std::optional<ReplyParser> reply;
   UpstreamFailure failure;
   if (!upstream_.Exchange(target.host, target.port, request, &reply, settings_.upstreamTimeout, &failure)) {
-    // A URL that the plug-in blocks stays blocked while its server is down.
-    if (session_ && session_->Ready() &&
-        session_->Begin(record->url, nullptr, clientAddress_, record->user) == ResultReject) {
-      record->result = ResultName(ResultReject);
-      return SendBlockPage(session_->BlockPage(), keepAlive, record);
-    }
-    record->result = failure.timedOut ? "upstream-timeout" : "upstream-unreachable";
-    return SendError(failure.timedOut ? http::status::gateway_timeout : http::status::bad_gateway,
-                     "avexhost: " + failure.message, keepAlive, record);
+    return AnswerOriginFailure(failure, keepAlive, record);
   }
-
-  ReplyParser& parser = *reply;
   std::string held;
+  if (const std::optional<bool> answered = DecideOnReply(*reply, keepAlive, record, &held)) return *answered;
+  return RelayToClient(*reply, held, keepAlive, record);
+}
+
+bool Connection::RefuseTarget(bool keepAlive, RequestRecord* record) {
+  record->result = "bad-target";
+  if (StartsWithNoCase(record->url, "https://")) {
+    return SendError(http::status::bad_request, "avexhost: https:// goes through a CONNECT tunnel, not as a plain request",
+                     keepAlive, record);
+  }
+  return SendError(http::status::bad_request,
+                   "avexhost is a proxy: a request needs an absolute http:// URL (\"GET http://host/path\")",
+                   keepAlive, record);
+}
+
+bool Connection::AnswerOriginFailure(const UpstreamFailure& failure, bool keepAlive, RequestRecord* record) {
+  // A URL that the plug-in blocks stays blocked while its server is down.
+  if (session_ && session_->Ready() &&
+      session_->Begin(record->url, nullptr, clientAddress_, record->user) == ResultReject) {
+    record->result = ResultName(ResultReject);
+    return SendBlockPage(session_->BlockPage(), keepAlive, record);
+  }
+  record->result = failure.timedOut ? "upstream-timeout" : "upstream-unreachable";
+  return SendError(failure.timedOut ? http::status::gateway_timeout : http::status::bad_gateway,
+                   "avexhost: " + failure.message, keepAlive, record);
+}
+
+std::optional<bool> Connection::DecideOnReply(ReplyParser& parser, bool keepAlive, RequestRecord* record,
+                                              std::string* held) {
   if (!session_) {
     record->result = "pass-through";
-  } else if (!session_->Ready()) {
-    record->result = "no-scanning-object";
-  } else {
-    const auto type = parser.get().find(http::field::content_type);
-    const std::string contentType = type != parser.get().end() ? std::string(type->value()) : std::string();
-    uint32_t result = session_->Begin(record->url, type != parser.get().end() ? contentType.c_str() : nullptr,
-                                      clientAddress_, record->user);
-    if (result == ResultOk && !parser.is_done()) {
-      const bool read = ReadAhead(io_, parser, upstream_, kDecisionHold, settings_.upstreamTimeout, &held,
-                                  [&](const char* data, size_t size) {
-                                    if (result == ResultOk) result = session_->PutData(data, size);
-                                  });
-      if (!read) {
-        upstream_.Close();
-        record->result = "upstream-broke-off";
-        return SendError(http::status::bad_gateway, "avexhost: the server's reply broke off before it could be checked",
-                         keepAlive, record);
-      }
-      result = session_->CheckData();
-    }
-    record->result = ResultName(result);
-    if (result == ResultReject) {
-      upstream_.KeepFor(parser.is_done() && parser.get().keep_alive());
-      return SendBlockPage(session_->BlockPage(), keepAlive, record);
-    }
+    return std::nullopt;
   }
+  if (!session_->Ready()) {
+    record->result = "no-scanning-object";
+    return std::nullopt;
+  }
+  const auto type = parser.get().find(http::field::content_type);
+  const std::string contentType = type != parser.get().end() ? std::string(type->value()) : std::string();
+  uint32_t result = session_->Begin(record->url, type != parser.get().end() ? contentType.c_str() : nullptr,
+                                    clientAddress_, record->user);
+  if (result == ResultOk && !parser.is_done()) {
+    const bool read = ReadAhead(io_, parser, upstream_, kDecisionHold, settings_.upstreamTimeout, held,
+                                [&](const char* data, size_t size) {
+                                  if (result == ResultOk) result = session_->PutData(data, size);
+                                });
+    if (!read) {
+      upstream_.Close();
+      record->result = "upstream-broke-off";
+      return SendError(http::status::bad_gateway, "avexhost: the server's reply broke off before it could be checked",
+                       keepAlive, record);
+    }
+    result = session_->CheckData();
+  }
+  record->result = ResultName(result);
+  if (result == ResultReject) {
+    upstream_.KeepFor(parser.is_done() && parser.get().keep_alive());
+    return SendBlockPage(session_->BlockPage(), keepAlive, record);
+  }
+  return std::nullopt;
+}
+
+bool Connection::RelayToClient(ReplyParser& parser, const std::string& held, bool keepAlive, RequestRecord* record) {
   const RelayOutcome outcome = RelayReply(io_, parser, upstream_, client_, held, keepAlive, settings_.upstreamTimeout,
                                           settings_.clientTimeout);
   record->status = parser.get().result_int();

@@ -46,7 +46,22 @@ class Connection {
   void Serve();
   // One request; false when the connection is to end after it.
   bool ServeRequest();
+  // A plain request: sent on to its origin server, and the reply, once
+  // decided, back to the client; false when the connection is to end after it.
   bool Forward(ProxyRequest& request, RequestRecord* record);
+  // Answers a request whose target is no absolute http:// URL.
+  bool RefuseTarget(bool keepAlive, RequestRecord* record);
+  // Answers a request the origin server did not take or did not answer in
+  // time: the block page when the plug-in blocks the URL anyway, else an error.
+  bool AnswerOriginFailure(const UpstreamFailure& failure, bool keepAlive, RequestRecord* record);
+  // Lets the scanning object decide on the reply, reading ahead into `held`
+  // what it needs to see. Nothing when the reply is to be relayed; otherwise
+  // the block page or error has been sent instead, and the answer tells
+  // whether the connection takes another request.
+  std::optional<bool> DecideOnReply(ReplyParser& parser, bool keepAlive, RequestRecord* record, std::string* held);
+  // Sends `held` and the rest of the reply on to the client; true when the
+  // connection takes another request.
+  bool RelayToClient(ReplyParser& parser, const std::string& held, bool keepAlive, RequestRecord* record);
   void Tunnel(ProxyRequest& request, RequestRecord* record);
   // Answers a request that could not be read (or a read that failed) and
   // lets the connection end; `gotSome` tells whether any byte arrived,
